@@ -1,0 +1,14 @@
+// The importer's command: reads a QEV file into the host's current model.
+#ifndef QEV_IMPORT_COMMAND_H
+#define QEV_IMPORT_COMMAND_H
+
+#include "msLib.h"
+
+// The whole command as Execute runs it: null check, open dialog, import.
+// Returns 0 or -1 (null model, or a file that cannot be opened).
+int RunImportCommand(msModel* model);
+
+// Reads the file at path into model. Returns -1 when it cannot be opened, else 0.
+int ImportQevFile(msModel* model, const char* path);
+
+#endif
