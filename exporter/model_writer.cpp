@@ -1,0 +1,157 @@
+#include "model_writer.h"
+
+#include <string.h>
+
+#include "qev_format.h"
+
+namespace {
+
+using namespace qev;
+
+// The host keeps weights as integer percentages, the file as fractions of 1.
+// Dividing in double and rounding once gives the float nearest the exact
+// quotient.
+float WeightFraction(int32_t percent) { return (float)((double)percent / 100.0); }
+
+// The remainder the host implies for the fourth weight. Kept unclamped, so a
+// vertex whose three weights exceed 100 gets a negative fourth; computed with
+// unsigned wrap-around because the host's values are not range-checked.
+int32_t RemainingPercent(int32_t a, int32_t b, int32_t c) {
+    return (int32_t)(100u - (uint32_t)a - (uint32_t)b - (uint32_t)c);
+}
+
+// Length of a name the host put into a buffer, never reading past bound
+// bytes, even when the host left out the terminator.
+size_t BoundedLength(const char* name, size_t bound) {
+    const void* end = memchr(name, '\0', bound);
+    return end ? (size_t)((const char*)end - name) : bound;
+}
+
+void WriteCount(PendingFile* file, int32_t count) {
+    unsigned char record[4];
+    PutI32(record, count);
+    WritePending(file, record, sizeof(record));
+}
+
+void WriteVertex(msMesh* mesh, int32_t index, PendingFile* file) {
+    msVertex* vertex = msMesh_GetVertexAt(mesh, index);
+    msVertexEx* vertexEx = msMesh_GetVertexExAt(mesh, index);
+    const uint32_t vertexId = msVertexEx_GetExtra(vertexEx, 0);
+    const uint32_t tagVal = msVertexEx_GetExtra(vertexEx, 1);
+    float position[3];
+    msVertex_GetVertex(vertex, position);
+    int32_t boneAssignments[4];
+    boneAssignments[0] = msVertex_GetBoneIndex(vertex);
+    for (int32_t slot = 0; slot < 3; ++slot) boneAssignments[slot + 1] = msVertexEx_GetBoneIndices(vertexEx, slot);
+    int32_t boneWeights[4];
+    for (int32_t slot = 0; slot < 3; ++slot) boneWeights[slot] = msVertexEx_GetBoneWeights(vertexEx, slot);
+    boneWeights[3] = RemainingPercent(boneWeights[0], boneWeights[1], boneWeights[2]);
+
+    const int32_t version = kWrittenVersion;
+    unsigned char record[kVertexRecordSize];
+    for (int n = 0; n < 3; ++n) PutF32(record + kVertexPositionOffset + 4 * n, position[n]);
+    PutU32(record + kVertexIdOffset, vertexId);
+    if (HasTagVal(version)) PutU32(record + kVertexTagOffset, tagVal);
+    const size_t assignments = VertexBoneAssignmentsOffset(HasTagVal(version));
+    const size_t weights = VertexBoneWeightsOffset(HasTagVal(version));
+    for (int n = 0; n < 4; ++n) {
+        PutI32(record + assignments + 4 * n, boneAssignments[n]);
+        PutF32(record + weights + 4 * n, WeightFraction(boneWeights[n]));
+    }
+    WritePending(file, record, VertexRecordSize(version));
+}
+
+void WriteTriangle(msMesh* mesh, int32_t index, PendingFile* file) {
+    msTriangle* triangle = msMesh_GetTriangleAt(mesh, index);
+    msTriangleEx* triangleEx = msMesh_GetTriangleExAt(mesh, index);
+    uint16_t vertexIndicies[3];
+    msTriangle_GetVertexIndices(triangle, vertexIndicies);
+
+    unsigned char record[kTriangleRecordSize];
+    for (int32_t corner = 0; corner < 3; ++corner) {
+        float normal[3];
+        float uvCoord[2];
+        msTriangleEx_GetNormal(triangleEx, corner, normal);
+        msTriangleEx_GetTexCoord(triangleEx, corner, uvCoord);
+        unsigned char* cornerRecord = record + corner * kCornerRecordSize;
+        PutU16(cornerRecord + kCornerVertexIndexOffset, vertexIndicies[corner]);
+        for (int n = 0; n < 3; ++n) PutF32(cornerRecord + kCornerNormalOffset + 4 * n, normal[n]);
+        for (int n = 0; n < 2; ++n) PutF32(cornerRecord + kCornerTexCoordOffset + 4 * n, uvCoord[n]);
+    }
+    WritePending(file, record, sizeof(record));
+}
+
+// The end of a mesh block: the geostate count (always 0) and the mesh name.
+void WriteMeshTail(msMesh* mesh, PendingFile* file) {
+    char groupName[MS_MESH_NAME_BUFFER];
+    groupName[0] = '\0';  // a host that writes nothing leaves an empty name
+    msMesh_GetName(mesh, groupName, MS_MESH_NAME_BUFFER);
+    const size_t strLen = BoundedLength(groupName, kMaxWrittenMeshName);
+
+    const int32_t version = kWrittenVersion;
+    unsigned char record[4 + 1 + kMaxWrittenMeshName];
+    size_t size = 0;
+    if (HasGeostates(version)) {
+        PutI32(record + size, 0);
+        size += 4;
+    }
+    if (HasMeshName(version)) {
+        record[size++] = (unsigned char)strLen;
+        memcpy(record + size, groupName, strLen);
+        size += strLen;
+    }
+    WritePending(file, record, size);
+}
+
+void WriteMesh(msMesh* mesh, PendingFile* file) {
+    const int32_t numVertices = msMesh_GetVertexCount(mesh);
+    WriteCount(file, numVertices);
+    for (int32_t j = 0; j < numVertices && !file->failed; ++j) WriteVertex(mesh, j, file);
+
+    const int32_t numTriangles = msMesh_GetTriangleCount(mesh);
+    WriteCount(file, numTriangles);
+    for (int32_t k = 0; k < numTriangles && !file->failed; ++k) WriteTriangle(mesh, k, file);
+
+    WriteMeshTail(mesh, file);
+}
+
+void WriteBone(msBone* bone, PendingFile* file) {
+    char boneName[MS_BONE_NAME_BUFFER];
+    boneName[0] = '\0';
+    msBone_GetName(bone, boneName, MS_BONE_NAME_BUFFER);
+    const size_t strLen = BoundedLength(boneName, kMaxBoneName);
+    float bonePosition[3];
+    float boneRotation[3];
+    msBone_GetPosition(bone, bonePosition);
+    msBone_GetRotation(bone, boneRotation);
+
+    const int32_t version = kWrittenVersion;
+    unsigned char record[1 + kMaxBoneName + kBonePoseSize];
+    size_t size = 0;
+    record[size++] = (unsigned char)strLen;
+    memcpy(record + size, boneName, strLen);
+    size += strLen;
+    if (HasBonePose(version)) {
+        for (int n = 0; n < 3; ++n) PutF32(record + size + 4 * n, bonePosition[n]);
+        for (int n = 0; n < 3; ++n) PutF32(record + size + 12 + 4 * n, boneRotation[n]);
+        size += kBonePoseSize;
+    }
+    WritePending(file, record, size);
+}
+
+}  // namespace
+
+bool WriteModel(msModel* model, PendingFile* file) {
+    unsigned char header[8];
+    const int32_t numMeshes = msModel_GetMeshCount(model);
+    PutI32(header, kWrittenVersion);
+    PutI32(header + 4, numMeshes);
+    WritePending(file, header, sizeof(header));
+    for (int32_t i = 0; i < numMeshes && !file->failed; ++i) WriteMesh(msModel_GetMeshAt(model, i), file);
+    if (file->failed) return false;
+
+    const int32_t numBones = msModel_GetBoneCount(model);
+    WriteCount(file, numBones);
+    for (int32_t b = 0; b < numBones && !file->failed; ++b) WriteBone(msModel_GetBoneAt(model, b), file);
+    return !file->failed;
+}

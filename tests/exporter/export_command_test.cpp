@@ -1,0 +1,134 @@
+// The export command's outcomes: what it shows, what it leaves on disk, and
+// whether the model goes back to the host through msModel_Destroy.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "export_command.h"
+#include "export_test_support.h"
+#include "win32_standin.h"
+
+namespace {
+
+using namespace exporttest;
+
+const char kEmptyMeshNamedA[] = "04000000 01000000 00000000 00000000 00000000 01 61 00000000";
+
+class ExportCommand : public ::testing::Test {
+protected:
+    void SetUp() override { standin::ResetWin32StandIn(); }
+    void TearDown() override { standin::ResetWin32StandIn(); }
+
+    ScratchFolder folder;
+    msModel model;
+};
+
+TEST_F(ExportCommand, ModelWithBonesButNoMeshesWarnsBeforeAnyDialog) {
+    standin::AddBone(model, "root");
+    const msModel before = model;
+    standin::ScriptDialogAnswer(folder.File("out.qev"));
+
+    EXPECT_EQ(RunExportCommand(&model), 0);
+
+    ASSERT_EQ(standin::RecordedMessageBoxes().size(), 1u);
+    const standin::MessageBoxRecord& box = standin::RecordedMessageBoxes()[0];
+    EXPECT_EQ(box.text, "The model is empty!  Nothing exported!");
+    EXPECT_EQ(box.caption, "Text Export");
+    EXPECT_EQ(box.style, 0x30u);
+    EXPECT_FALSE(box.hasOwner);
+    EXPECT_TRUE(standin::RecordedDialogs().empty());
+    EXPECT_TRUE(folder.Names().empty());
+    EXPECT_EQ(model.destroyCalls, 0);
+    EXPECT_TRUE(standin::SameContent(model, before));
+}
+
+TEST_F(ExportCommand, CancelWritesNothingAndKeepsTheModel) {
+    standin::AddMesh(model, "a");
+    standin::ScriptDialogCancel();
+
+    EXPECT_EQ(RunExportCommand(&model), 0);
+
+    EXPECT_EQ(standin::RecordedDialogs().size(), 1u);
+    EXPECT_TRUE(standin::RecordedMessageBoxes().empty());
+    EXPECT_TRUE(folder.Names().empty());
+    EXPECT_EQ(model.destroyCalls, 0);
+}
+
+TEST_F(ExportCommand, PathInMissingFolderFailsSilently) {
+    standin::AddMesh(model, "a");
+    const msModel before = model;
+    standin::ScriptDialogAnswer(folder.File("missing/out.qev"));
+
+    EXPECT_EQ(RunExportCommand(&model), -1);
+
+    EXPECT_TRUE(standin::RecordedMessageBoxes().empty());
+    EXPECT_TRUE(folder.Names().empty());
+    EXPECT_EQ(model.destroyCalls, 0);
+    EXPECT_TRUE(standin::SameContent(model, before));
+}
+
+TEST_F(ExportCommand, ChosenFileIsWrittenAndTheModelHandedBackOnce) {
+    standin::AddMesh(model, "a");
+    standin::ScriptDialogAnswer(folder.File("out.qev"));
+
+    EXPECT_EQ(RunExportCommand(&model), 0);
+
+    EXPECT_TRUE(standin::RecordedMessageBoxes().empty());
+    EXPECT_EQ(model.destroyCalls, 1);
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"out.qev"});
+    EXPECT_EQ(ToHex(ReadFile(folder.File("out.qev"))), ToHex(FromHex(kEmptyMeshNamedA)));
+}
+
+TEST_F(ExportCommand, ExistingLongerTargetIsReplacedWhole) {
+    standin::AddMesh(model, "a");
+    const std::string target = folder.File("out.qev");
+    WriteFile(target, Bytes(1000, 0xAB));
+
+    EXPECT_EQ(ExportQevFile(&model, target.c_str()), 0);
+
+    EXPECT_EQ(ToHex(ReadFile(target)), ToHex(FromHex(kEmptyMeshNamedA)));
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"out.qev"});
+}
+
+// The temporary file is created exclusively: a file that already holds a
+// candidate name (say, left by an interrupted run) is skipped, not reused.
+TEST_F(ExportCommand, ForeignFilesBesideTheTargetAreNeverTouched) {
+    standin::AddMesh(model, "a");
+    const std::string target = folder.File("out.qev");
+    const std::string firstTempName = target + "." + std::to_string(getpid()) + "-0.tmp";
+    const Bytes foreign = FromHex("DEADBEEF");
+    WriteFile(firstTempName, foreign);
+
+    EXPECT_EQ(ExportQevFile(&model, target.c_str()), 0);
+
+    EXPECT_EQ(ReadFile(firstTempName), foreign);
+    EXPECT_EQ(ToHex(ReadFile(target)), ToHex(FromHex(kEmptyMeshNamedA)));
+    EXPECT_EQ(folder.Names().size(), 2u);
+}
+
+TEST_F(ExportCommand, TargetThatIsAFolderFailsAndStaysAFolder) {
+    standin::AddMesh(model, "a");
+    const std::string target = folder.File("taken");
+    ASSERT_EQ(mkdir(target.c_str(), 0777), 0);
+
+    EXPECT_EQ(ExportQevFile(&model, target.c_str()), -1);
+
+    struct stat info;
+    ASSERT_EQ(stat(target.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISDIR(info.st_mode));
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"taken"});
+    EXPECT_EQ(model.destroyCalls, 0);
+}
+
+TEST_F(ExportCommand, NullModelOrPathIsRefused) {
+    standin::AddMesh(model, "a");
+    EXPECT_EQ(ExportQevFile(nullptr, folder.File("out.qev").c_str()), -1);
+    EXPECT_EQ(ExportQevFile(&model, nullptr), -1);
+    EXPECT_EQ(ExportQevFile(&model, ""), -1);
+    EXPECT_TRUE(folder.Names().empty());
+    EXPECT_EQ(model.destroyCalls, 0);
+}
+
+}  // namespace

@@ -1,0 +1,157 @@
+// Writes that fail part way through: the command reports -1, removes its
+// temporary file, leaves an existing target exactly as it was and keeps the
+// model. Each export runs in a child process so that a file-size limit or a
+// private mount stays there.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sched.h>
+#include <signal.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+#include "export_command.h"
+#include "export_test_support.h"
+
+namespace {
+
+using namespace exporttest;
+
+// A model whose file spans several stream buffers.
+msModel LargeModel() {
+    msModel model;
+    msMesh& mesh = standin::AddMesh(model, "body");
+    for (int i = 0; i < 400; ++i) {
+        msVertex& vertex = AddVertex(mesh, float(i), 1.0f, 2.0f);
+        SetWeights(vertex, 50, 30, 20);
+    }
+    for (int i = 0; i < 200; ++i) AddTriangle(mesh, uint16_t(i), uint16_t(i + 1), uint16_t(i + 2));
+    for (int i = 0; i < 20; ++i) standin::AddBone(model, "bone" + std::to_string(i));
+    return model;
+}
+
+// What a child reports through its exit status.
+enum ChildOutcome {
+    kFailedAsExpected = 0,   // -1 and no msModel_Destroy
+    kReportedSuccess = 1,    // result 0 although a write failed
+    kDestroyedModel = 2,     // msModel_Destroy called on a failed export
+    kSkipped = 77,           // the child could not set up its case
+    kCheckFailed = 78,       // a check made inside the child failed
+};
+
+int ReportFrom(const msModel& model, int result) {
+    if (result != -1) return kReportedSuccess;
+    if (model.destroyCalls != 0) return kDestroyedModel;
+    return kFailedAsExpected;
+}
+
+// Runs body in a child process and returns its exit code, or -1 when it died.
+template <typename Body>
+int InChild(Body body) {
+    fflush(nullptr);
+    const pid_t pid = fork();
+    if (pid == 0) _exit(body());
+    int status = 0;
+    if (pid < 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
+    return WEXITSTATUS(status);
+}
+
+struct SizeLimitCase {
+    const char* label;
+    long limit;    // in bytes, counted from the start or back from the file's end
+    bool fromEnd;
+    bool targetExists;
+};
+
+void PrintTo(const SizeLimitCase& limit, std::ostream* out) { *out << limit.label; }
+
+class ExportUnderSizeLimit : public ::testing::TestWithParam<SizeLimitCase> {};
+
+TEST_P(ExportUnderSizeLimit, FailsWithoutTraceAndKeepsTheTarget) {
+    ScratchFolder folder;
+    const std::string target = folder.File("out.qev");
+    long fileSize = 0;
+    {
+        msModel probe = LargeModel();
+        ASSERT_EQ(ExportQevFile(&probe, target.c_str()), 0);
+        fileSize = long(ReadFile(target).size());
+        ASSERT_GT(fileSize, 3 * BUFSIZ);
+        remove(target.c_str());
+    }
+    const long limit = GetParam().fromEnd ? fileSize - GetParam().limit : GetParam().limit;
+    const Bytes oldBytes = FromHex("0102030405060708090A");
+    if (GetParam().targetExists) WriteFile(target, oldBytes);
+
+    const int outcome = InChild([&] {
+        msModel model = LargeModel();
+        signal(SIGXFSZ, SIG_IGN);  // a write past the limit then fails with EFBIG
+        const rlimit fileLimit = {rlim_t(limit), rlim_t(limit)};
+        if (setrlimit(RLIMIT_FSIZE, &fileLimit) != 0) return int(kSkipped);
+        return ReportFrom(model, ExportQevFile(&model, target.c_str()));
+    });
+
+    if (outcome == kSkipped) GTEST_SKIP() << "cannot set a file-size limit";
+    EXPECT_EQ(outcome, kFailedAsExpected) << "1: reported success, 2: destroyed the model, -1: child died";
+    if (GetParam().targetExists) {
+        EXPECT_EQ(folder.Names(), std::vector<std::string>{"out.qev"});
+        EXPECT_EQ(ReadFile(target), oldBytes);
+    } else {
+        EXPECT_TRUE(folder.Names().empty());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Limits, ExportUnderSizeLimit,
+    ::testing::Values(SizeLimitCase{"NothingFitsNewFile", 0, false, false},
+                      SizeLimitCase{"NothingFitsExistingFile", 0, false, true},
+                      SizeLimitCase{"OneByteFits", 1, false, true},
+                      SizeLimitCase{"OneBufferFits", BUFSIZ, false, true},
+                      SizeLimitCase{"AllButTheLastByteFitNewFile", 1, true, false},
+                      SizeLimitCase{"AllButTheLastByteFitExistingFile", 1, true, true}),
+    [](const ::testing::TestParamInfo<SizeLimitCase>& param) { return std::string(param.param.label); });
+
+bool WriteProcFile(const char* path, const std::string& text) {
+    const int fd = open(path, O_WRONLY);
+    if (fd < 0) return false;
+    const bool ok = write(fd, text.data(), text.size()) == ssize_t(text.size());
+    close(fd);
+    return ok;
+}
+
+// A private mount namespace where the calling user may mount a small tmpfs.
+bool EnterPrivateMountNamespace() {
+    const uid_t uid = getuid();
+    const gid_t gid = getgid();
+    if (unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0) return false;
+    WriteProcFile("/proc/self/setgroups", "deny");
+    if (!WriteProcFile("/proc/self/uid_map", "0 " + std::to_string(uid) + " 1")) return false;
+    if (!WriteProcFile("/proc/self/gid_map", "0 " + std::to_string(gid) + " 1")) return false;
+    mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr);
+    return true;
+}
+
+TEST(ExportOnFullFilesystem, FailsWithoutTraceAndKeepsTheTarget) {
+    ScratchFolder folder;
+    const std::string target = folder.File("out.qev");
+    const int outcome = InChild([&] {
+        if (!EnterPrivateMountNamespace()) return int(kSkipped);
+        if (mount("qevtmp", folder.path().c_str(), "tmpfs", 0, "size=16k") != 0) return int(kSkipped);
+        const Bytes oldBytes(3000, 0x5A);
+        WriteFile(target, oldBytes);
+        msModel model = LargeModel();  // about 35 KB, more than the filesystem holds
+        const int report = ReportFrom(model, ExportQevFile(&model, target.c_str()));
+        if (report != kFailedAsExpected) return report;
+        if (folder.Names() != std::vector<std::string>{"out.qev"} || ReadFile(target) != oldBytes)
+            return int(kCheckFailed);
+        return int(kFailedAsExpected);
+    });
+    if (outcome == kSkipped) GTEST_SKIP() << "no private tmpfs mount possible here";
+    EXPECT_EQ(outcome, kFailedAsExpected)
+        << "1: reported success, 2: destroyed the model, 78: temporary file left or target changed";
+}
+
+}  // namespace
