@@ -1,0 +1,78 @@
+#include "bone_merge.h"
+
+#include "qev_format.h"
+
+namespace {
+
+// Host index for one file bone, adding the bone when the model has none of its name.
+int32_t FindOrAddBone(msModel* model, const char* name, const float position[3],
+                      const float rotation[3]) {
+    const int32_t found = msModel_FindBoneByName(model, name);
+    if (found != -1) return found;
+    const int32_t added = msModel_AddBone(model);
+    msBone* bone = msModel_GetBoneAt(model, added);
+    msBone_SetName(bone, name);
+    msBone_SetPosition(bone, position);
+    msBone_SetRotation(bone, rotation);
+    return added;
+}
+
+// Fills hostIndexOfFileBone, one entry per bone record read whole.
+void FindOrAddBones(QevReader* reader, msModel* model, int32_t version, IndexList* hostIndexOfFileBone) {
+    int32_t numBones = 0;
+    if (!QevReader_ReadI32(reader, &numBones)) return;
+    for (int32_t b = 0; b < numBones; ++b) {
+        char boneName[qev::kMaxBoneName + 1];
+        if (!QevReader_ReadName(reader, boneName, sizeof(boneName))) return;
+        float pose[6] = {0, 0, 0, 0, 0, 0};  // version 1 carries no pose: added bones sit at zero
+        if (qev::HasBonePose(version)) {
+            unsigned char bytes[qev::kBonePoseSize];
+            if (!QevReader_Read(reader, bytes, sizeof(bytes))) return;
+            for (int n = 0; n < 6; ++n) pose[n] = qev::GetF32(bytes + 4 * n);
+        }
+        if (!IndexList_Reserve(hostIndexOfFileBone)) {
+            QevReader_Stop(reader);
+            return;
+        }
+        IndexList_Push(hostIndexOfFileBone, FindOrAddBone(model, boneName, pose, pose + 3));
+    }
+}
+
+// A reference holding a file bone number gets its host index; any other value is kept.
+bool Rebound(int32_t reference, const IndexList* hostIndexOfFileBone, int32_t* hostIndex) {
+    if (reference < 0 || (size_t)reference >= hostIndexOfFileBone->count) return false;
+    *hostIndex = hostIndexOfFileBone->items[reference];
+    return *hostIndex != reference;
+}
+
+// One pass over the imported vertices: each reference is looked up once, on the
+// value the import gave it, so it is re-bound at most once whatever the order of
+// the bones, and the cost grows with vertices plus bones.
+void RebindReferences(msModel* model, const IndexList* meshTable, const IndexList* hostIndexOfFileBone) {
+    if (hostIndexOfFileBone->count == 0) return;
+    for (size_t entry = 0; entry < meshTable->count; ++entry) {
+        msMesh* mesh = msModel_GetMeshAt(model, meshTable->items[entry]);
+        const int32_t numVertices = msMesh_GetVertexCount(mesh);
+        for (int32_t v = 0; v < numVertices; ++v) {
+            msVertex* vertex = msMesh_GetVertexAt(mesh, v);
+            msVertexEx* ext = msMesh_GetVertexExAt(mesh, v);
+            int32_t hostIndex;
+            if (Rebound(msVertex_GetBoneIndex(vertex), hostIndexOfFileBone, &hostIndex))
+                msVertex_SetBoneIndex(vertex, hostIndex);
+            for (int slot = 0; slot < 3; ++slot) {
+                if (Rebound(msVertexEx_GetBoneIndices(ext, slot), hostIndexOfFileBone, &hostIndex))
+                    msVertexEx_SetBoneIndices(ext, slot, hostIndex);
+            }
+        }
+    }
+}
+
+}  // namespace
+
+void MergeBones(QevReader* reader, msModel* model, int32_t version, const IndexList* meshTable) {
+    IndexList hostIndexOfFileBone;
+    IndexList_Init(&hostIndexOfFileBone);
+    FindOrAddBones(reader, model, version, &hostIndexOfFileBone);
+    RebindReferences(model, meshTable, &hostIndexOfFileBone);
+    IndexList_Release(&hostIndexOfFileBone);
+}

@@ -1,0 +1,124 @@
+#include "mesh_blocks.h"
+
+#include <stdio.h>
+
+#include "qev_format.h"
+#include "weight_percentages.h"
+
+namespace {
+
+void ReadFloats(const unsigned char* bytes, float* values, int count) {
+    for (int n = 0; n < count; ++n) values[n] = qev::GetF32(bytes + 4 * n);
+}
+
+void AddVertex(msMesh* mesh, const unsigned char* record, int32_t version) {
+    const bool hasTag = qev::HasTagVal(version);
+    float position[3];
+    ReadFloats(record + qev::kVertexPositionOffset, position, 3);
+    const uint32_t vertexId = qev::GetU32(record + qev::kVertexIdOffset);
+    const uint32_t tagVal = hasTag ? qev::GetU32(record + qev::kVertexTagOffset) : 0;
+    const unsigned char* assignments = record + qev::VertexBoneAssignmentsOffset(hasTag);
+    float weights[3];  // the fourth file weight is the remainder the host derives itself
+    ReadFloats(record + qev::VertexBoneWeightsOffset(hasTag), weights, 3);
+    int32_t percentages[3];
+    WeightsToPercentages(weights, percentages);
+
+    const int32_t index = msMesh_AddVertex(mesh);
+    msVertex* vertex = msMesh_GetVertexAt(mesh, index);
+    msVertexEx* ext = msMesh_GetVertexExAt(mesh, index);
+    msVertex_SetVertex(vertex, position);
+    msVertex_SetBoneIndex(vertex, qev::GetI32(assignments));
+    for (int slot = 0; slot < 3; ++slot)
+        msVertexEx_SetBoneIndices(ext, slot, qev::GetI32(assignments + 4 * (slot + 1)));
+    for (int slot = 0; slot < 3; ++slot) msVertexEx_SetBoneWeights(ext, slot, percentages[slot]);
+    msVertexEx_SetExtra(ext, 0, vertexId);
+    msVertexEx_SetExtra(ext, 1, tagVal);
+}
+
+// Vertex indices go to the host as stored: the format leaves them unchecked.
+void AddTriangle(msMesh* mesh, const unsigned char* record) {
+    uint16_t indices[3];
+    float normals[3][3];
+    float texCoords[3][2];
+    for (int c = 0; c < 3; ++c) {
+        const unsigned char* corner = record + c * qev::kCornerRecordSize;
+        indices[c] = qev::GetU16(corner + qev::kCornerVertexIndexOffset);
+        ReadFloats(corner + qev::kCornerNormalOffset, normals[c], 3);
+        ReadFloats(corner + qev::kCornerTexCoordOffset, texCoords[c], 2);
+    }
+    const int32_t index = msMesh_AddTriangle(mesh);
+    msTriangle* triangle = msMesh_GetTriangleAt(mesh, index);
+    msTriangleEx* ext = msMesh_GetTriangleExAt(mesh, index);
+    msTriangle_SetVertexIndices(triangle, indices);
+    for (int c = 0; c < 3; ++c) msTriangleEx_SetNormal(ext, c, normals[c]);
+    for (int c = 0; c < 3; ++c) msTriangleEx_SetTexCoord(ext, c, texCoords[c]);
+}
+
+bool ReadTriangles(QevReader* reader, msMesh* mesh, int32_t numTriangles) {
+    unsigned char record[qev::kTriangleRecordSize];
+    for (int32_t k = 0; k < numTriangles; ++k) {
+        if (!QevReader_Read(reader, record, sizeof(record))) return false;
+        AddTriangle(mesh, record);
+    }
+    return true;
+}
+
+bool ReadGeostates(QevReader* reader, msModel* model) {
+    int32_t numGeostates = 0;
+    if (!QevReader_ReadI32(reader, &numGeostates)) return false;
+    for (int32_t g = 0; g < numGeostates; ++g) {
+        int32_t geostateFaceIndex = 0;
+        if (!QevReader_ReadI32(reader, &geostateFaceIndex)) return false;
+        msMesh* geostateMesh = msModel_GetMeshAt(model, msModel_AddMesh(model));
+        if (!ReadTriangles(reader, geostateMesh, geostateFaceIndex)) return false;
+    }
+    return true;
+}
+
+bool ReadMeshBlock(QevReader* reader, msModel* model, int32_t version, int32_t blockNumber,
+                   IndexList* meshTable) {
+    int32_t numVertices = 0;
+    if (!QevReader_ReadI32(reader, &numVertices)) return false;
+    if (!IndexList_Reserve(meshTable)) {
+        QevReader_Stop(reader);
+        return false;
+    }
+    const int32_t meshIndex = msModel_AddMesh(model);
+    IndexList_Push(meshTable, meshIndex);
+    msMesh* mesh = msModel_GetMeshAt(model, meshIndex);
+
+    if (numVertices > 0) {
+        // The block's number in the file, not the host's mesh index.
+        char groupName[32];
+        snprintf(groupName, sizeof(groupName), "group_%i", (int)blockNumber);
+        msMesh_SetName(mesh, groupName);
+    }
+    unsigned char record[qev::kVertexRecordSize];
+    const size_t recordSize = qev::VertexRecordSize(version);
+    for (int32_t j = 0; j < numVertices; ++j) {
+        if (!QevReader_Read(reader, record, recordSize)) return false;
+        AddVertex(mesh, record, version);
+    }
+
+    int32_t numTriangles = 0;
+    if (!QevReader_ReadI32(reader, &numTriangles)) return false;
+    if (!ReadTriangles(reader, mesh, numTriangles)) return false;
+
+    if (qev::HasGeostates(version) && !ReadGeostates(reader, model)) return false;
+
+    if (qev::HasMeshName(version)) {
+        char groupName[qev::kMaxReadMeshName + 1];
+        if (!QevReader_ReadName(reader, groupName, sizeof(groupName))) return false;
+        msMesh_SetName(mesh, groupName);
+    }
+    return true;
+}
+
+}  // namespace
+
+void ReadMeshBlocks(QevReader* reader, msModel* model, int32_t version, int32_t numMeshes,
+                    IndexList* meshTable) {
+    for (int32_t i = 0; i < numMeshes; ++i) {
+        if (!ReadMeshBlock(reader, model, version, i, meshTable)) return;
+    }
+}
