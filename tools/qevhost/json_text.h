@@ -1,0 +1,35 @@
+// The JSON type qevhost reads and prints, and its text form.
+//
+// Numbers with a fraction are held as 32-bit floats, because every float the
+// model carries is one: reading "0.1" then yields exactly the float nearest to
+// 0.1 (parsed with strtof), never a double rounded a second time.
+#ifndef QEVHOST_JSON_TEXT_H
+#define QEVHOST_JSON_TEXT_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+namespace qevhost {
+
+using Json = nlohmann::basic_json<nlohmann::ordered_map, std::vector, std::string, bool, std::int64_t,
+                                  std::uint64_t, float>;
+
+// Parses text; on failure returns false with a one-line reason.
+bool ParseJson(const std::string& text, Json& json, std::string& error);
+
+// Indented text, ending in a newline. A float prints in the shortest form that
+// reads back to the same float (with ".0" when that form has no fraction or
+// exponent, so -0.0 stays negative and the value stays a float). Arrays and
+// objects without objects inside stay on one line.
+std::string PrintJson(const Json& json);
+
+// The shortest text of a float as PrintJson writes it, without the non-finite
+// cases (callers print those as strings).
+std::string ShortestFloatText(float value);
+
+}  // namespace qevhost
+
+#endif
