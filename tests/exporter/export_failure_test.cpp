@@ -36,11 +36,11 @@ msModel LargeModel() {
 
 // What a child reports through its exit status.
 enum ChildOutcome {
-    kFailedAsExpected = 0,   // -1 and no msModel_Destroy
-    kReportedSuccess = 1,    // result 0 although a write failed
-    kDestroyedModel = 2,     // msModel_Destroy called on a failed export
-    kSkipped = 77,           // the child could not set up its case
-    kCheckFailed = 78,       // a check made inside the child failed
+    kFailedAsExpected = 0,  // -1 and no msModel_Destroy
+    kReportedSuccess = 1,   // result 0 although a write failed
+    kDestroyedModel = 2,    // msModel_Destroy called on a failed export
+    kSkipped = 77,          // the child could not set up its case
+    kCheckFailed = 78,      // a check made inside the child failed
 };
 
 int ReportFrom(const msModel& model, int result) {
@@ -62,7 +62,7 @@ int InChild(Body body) {
 
 struct SizeLimitCase {
     const char* label;
-    long limit;    // in bytes, counted from the start or back from the file's end
+    long limit;  // in bytes, counted from the start or back from the file's end
     bool fromEnd;
     bool targetExists;
 };

@@ -16,9 +16,9 @@
 namespace {
 
 std::vector<std::string> g_calls;
-int g_depth = 0;                       // calls the library makes to itself are not the exporter's
+int g_depth = 0;  // calls the library makes to itself are not the exporter's
 bool g_unterminatedNames = false;
-std::string g_targetAtDestroy;         // the file whose size msModel_Destroy notes
+std::string g_targetAtDestroy;  // the file whose size msModel_Destroy notes
 long g_targetSizeAtDestroy = -1;
 
 struct Nested {
@@ -37,12 +37,12 @@ Function Real(const char* name) {
 
 }  // namespace
 
-#define PASS_ON(result, name, params, args)                           \
-    extern "C" result name params {                                   \
-        Record(#name);                                                \
-        static const auto real = Real<result(*) params>(#name);       \
-        Nested nested;                                                \
-        return real args;                                             \
+#define PASS_ON(result, name, params, args)                     \
+    extern "C" result name params {                             \
+        Record(#name);                                          \
+        static const auto real = Real<result(*) params>(#name); \
+        Nested nested;                                          \
+        return real args;                                       \
     }
 
 PASS_ON(int32_t, msModel_GetMeshCount, (msModel * m), (m))
