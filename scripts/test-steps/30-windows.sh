@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# The shipped 32-bit Windows DLLs: build them, check their headers, drive them
+# under Wine as the host does, and compare their results with the native
+# build's (build/native, made by the native step before this one).
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+
+native_build=${QEV_NATIVE_BUILD:-build/native}
+passed=0 failed=0
+count() {  # count OK|FAIL what
+    echo "$1: $2"
+    if [ "$1" = OK ]; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
+}
+
+cmake --workflow --preset windows
+
+headers=$(bash tests/windows/check_dll_headers.sh build/windows/bin || true)
+echo "$headers"
+passed=$((passed + $(grep -c '^OK:' <<<"$headers" || true)))
+failed=$((failed + $(grep -c '^FAIL:' <<<"$headers" || true)))
+
+source scripts/wine-env.sh
+if ! qev_wine_prepare build/windows; then
+    count FAIL "32-bit Wine runs on this machine"
+    echo "windows: $passed passed, $failed failed"
+    exit 1
+fi
+rm -rf "$WINEPREFIX" build/windows/windows-scenario
+# One Wine process: it makes the prefix, then runs every Windows test.
+log=build/windows/windows_plugin_tests.log
+set +e
+timeout 900 wine build/windows/bin/windows_plugin_tests.exe </dev/null 2>&1 | tr -d '\r' | tee "$log"
+wine_status=${PIPESTATUS[0]}
+set -e
+timeout 60 wineserver -w || true
+gtest_passed=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\?\..*/\1/p' "$log")
+gtest_failed=$(sed -n 's/^ *\([0-9]*\) FAILED TESTS\?.*/\1/p' "$log")
+passed=$((passed + ${gtest_passed:-0}))
+failed=$((failed + ${gtest_failed:-0}))
+if [ "$wine_status" != 0 ] && [ -z "$gtest_failed" ]; then
+    count FAIL "windows_plugin_tests.exe under Wine ended with status $wine_status"
+fi
+
+for result in export.qev import-dump.txt; do
+    native=$native_build/windows-scenario/$result
+    windows=build/windows/windows-scenario/$result
+    if [ ! -f "$native" ]; then
+        count FAIL "$result: no native result (run the native step first)"
+    elif [ ! -f "$windows" ]; then
+        count FAIL "$result: no result from the DLLs under Wine"
+    elif cmp "$native" "$windows"; then
+        count OK "$result from the DLLs equals the native build's"
+    else
+        count FAIL "$result from the DLLs differs from the native build's"
+    fi
+done
+
+echo "windows: $passed passed, $failed failed"
+[ "$failed" = 0 ]
