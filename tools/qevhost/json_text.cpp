@@ -80,7 +80,7 @@ bool ParseJson(const std::string& text, Json& json, std::string& error) {
     try {
         json = Json::parse(text);
         return true;
-    } catch (const Json::parse_error& e) {
+    } catch (const Json::exception& e) {  // syntax, bad UTF-8, or a number beyond the float range
         error = e.what();
         return false;
     }

@@ -80,7 +80,7 @@ const Json* Optional(const Json& object, const char* key) {
 bool ReadFloat(const Json& json, float& value) {
     if (json.is_number_float()) {
         value = json.get<float>();
-        return std::isfinite(value);  // a literal beyond the float range reads as inf
+        return std::isfinite(value);  // the parser refuses overflow; this keeps a built tree honest too
     }
     if (json.is_number_integer()) {
         // get<float> on a big unsigned or signed integer rounds to nearest.
