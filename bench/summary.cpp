@@ -1,0 +1,99 @@
+#include "summary.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+
+#include "samples.h"
+
+namespace bench {
+
+const char* const kExportIoFloor = "export/io_floor";
+const char* const kExportHostFloor = "export/host_call_floor";
+const char* const kExportCommand = "export/command";
+const char* const kImportIoFloor = "import/io_floor";
+const char* const kImportHostFloor = "import/host_call_floor";
+const char* const kImportCommand = "import/command";
+const char* const kImportOneBone = "import/vertices_1_bone";
+const char* const kImportManyBones = "import/vertices_256_bones";
+
+namespace {
+
+std::string CpuModel() {
+    std::ifstream cpuinfo("/proc/cpuinfo");
+    std::string line;
+    while (std::getline(cpuinfo, line)) {
+        if (line.rfind("model name", 0) != 0) continue;
+        const size_t colon = line.find(':');
+        return colon == std::string::npos ? line : line.substr(colon + 2);
+    }
+    return "unknown";
+}
+
+void Row(const char* name, uint64_t bytes, int64_t vertices, double ratio) {
+    const double seconds = MedianSeconds(name);
+    if (seconds <= 0) {
+        std::printf("| %s | not run | | | |\n", name);
+        return;
+    }
+    std::printf("| %s | %.1f | %.0f | %.2f M |", name, seconds * 1e3, bytes / seconds / 1e6, vertices / seconds / 1e6);
+    if (ratio > 0)
+        std::printf(" %.2f |\n", ratio);
+    else
+        std::printf(" |\n");
+}
+
+const char* Verdict(double ratio, double limit) {
+    if (ratio <= 0) return "not measured";
+    return ratio <= limit ? "holds" : "MISSED";
+}
+
+}  // namespace
+
+double CommandOverFloors(const char* command, const char* ioFloor, const char* hostFloor) {
+    const double floors = MedianSeconds(ioFloor) + MedianSeconds(hostFloor);
+    const double seconds = MedianSeconds(command);
+    return floors > 0 && seconds > 0 ? seconds / floors : 0;
+}
+
+void PrintSummary(const RunFacts& facts) {
+    const double exportRatio = CommandOverFloors(kExportCommand, kExportIoFloor, kExportHostFloor);
+    const double importRatio = CommandOverFloors(kImportCommand, kImportIoFloor, kImportHostFloor);
+    const double boneRatio = MedianRatio(kImportManyBones, kImportOneBone);
+
+    std::printf("\nMachine: %ld cores, %s\n", sysconf(_SC_NPROCESSORS_ONLN), CpuModel().c_str());
+    std::printf("Model: %s, %.1f MB as QEV\n", facts.shape.c_str(), facts.fileBytes / 1e6);
+    std::printf("Medians of every timed iteration.\n\n");
+    std::printf("| measure | ms | MB/s | vertices/s | ratio |\n|---|---|---|---|---|\n");
+    Row(kExportCommand, facts.fileBytes, facts.vertices, exportRatio);
+    Row(kExportIoFloor, facts.fileBytes, facts.vertices, 0);
+    Row(kExportHostFloor, facts.fileBytes, facts.vertices, 0);
+    Row(kImportCommand, facts.fileBytes, facts.vertices, importRatio);
+    Row(kImportIoFloor, facts.fileBytes, facts.vertices, 0);
+    Row(kImportHostFloor, facts.fileBytes, facts.vertices, 0);
+    std::printf("\nBone merge (%s):\n\n| measure | ms | vertices/s | ratio |\n|---|---|---|---|\n",
+                facts.boneShape.c_str());
+    for (const char* name : {kImportOneBone, kImportManyBones}) {
+        const double seconds = MedianSeconds(name);
+        std::printf("| %s | %.1f | %.2f M |", name, seconds * 1e3, seconds > 0 ? facts.boneVertices / seconds / 1e6 : 0.0);
+        if (name == kImportManyBones && boneRatio > 0)
+            std::printf(" %.2f |\n", boneRatio);
+        else
+            std::printf(" |\n");
+    }
+
+    std::printf("\nImporter's own heap peak (model excluded): %zu B for a 1-mesh file of 16 vertices, "
+                "%zu B for the large file, %zu B with 1 bone, %zu B with %d bones\n",
+                facts.heapTinyFile, facts.heapLargeFile, facts.heapOneBone, facts.heapManyBones, facts.manyBones);
+
+    std::printf("\nTargets:\n");
+    std::printf("- export <= %.1fx its floors: %.2fx, %s\n", kMaxCommandOverFloors, exportRatio,
+                Verdict(exportRatio, kMaxCommandOverFloors));
+    std::printf("- import <= %.1fx its floors: %.2fx, %s\n", kMaxCommandOverFloors, importRatio,
+                Verdict(importRatio, kMaxCommandOverFloors));
+    std::printf("- import with %d bones <= %.1fx with 1 bone: %.2fx, %s\n", facts.manyBones, kMaxManyOverOneBone,
+                boneRatio, Verdict(boneRatio, kMaxManyOverOneBone));
+}
+
+}  // namespace bench
