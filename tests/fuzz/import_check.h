@@ -1,0 +1,25 @@
+// One import of untrusted bytes, as the fuzzer and the corpus test run it, and
+// the checks that hold for every input whatever it holds.
+#ifndef QEV_FUZZ_IMPORT_CHECK_H
+#define QEV_FUZZ_IMPORT_CHECK_H
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace qevfuzz {
+
+enum class StartModel {
+    kEmpty,
+    kWithContent,  // meshes and bones, some of them named as files name theirs
+    kByHash,       // one of the two by a hash of the bytes, so both are fuzzed alike
+};
+
+// Imports the bytes into the start model and checks that what was there
+// before is untouched and that nothing was built from bytes the input does
+// not hold. Returns what went wrong, or "".
+std::string ImportAndCheck(const uint8_t* data, size_t size, StartModel start);
+
+}  // namespace qevfuzz
+
+#endif
