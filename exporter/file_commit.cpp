@@ -98,6 +98,7 @@ bool OpenPendingFile(const char* targetPath, PendingFile* file) {
             remove(file->szTemp);
             return false;
         }
+        setvbuf(file->stream, file->buffer, _IOFBF, sizeof(file->buffer));
         file->failed = false;
         return true;
     }

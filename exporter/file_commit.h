@@ -10,13 +10,17 @@
 #include <stddef.h>
 #include <stdio.h>
 
-enum { QEV_PENDING_PATH_BUFFER = 320 };
+enum { QEV_PENDING_PATH_BUFFER = 320, QEV_WRITE_BUFFER = 65536 };
 
 struct PendingFile {
     FILE* stream;
     bool failed;  // a write has failed; the file will not be committed
     char szTarget[QEV_PENDING_PATH_BUFFER];
     char szTemp[QEV_PENDING_PATH_BUFFER];
+    // The stream's buffer. With the C library's default of a few KB, the system
+    // call every few records cost more on a large model than writing the
+    // whole file in one call does.
+    char buffer[QEV_WRITE_BUFFER];
 };
 
 // Creates a new temporary file in the target's folder and opens it for binary
