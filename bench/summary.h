@@ -19,12 +19,17 @@ extern const char* const kImportCommand;
 extern const char* const kImportOneBone;
 extern const char* const kImportManyBones;
 
+// A benchmark's wall-time samples go under its name with this suffix; its
+// plain name holds the thread's CPU time.
+extern const char* const kWallSuffix;
+
 // The targets the numbers are held to.
 const double kMaxCommandOverFloors = 1.5;
 const double kMaxManyOverOneBone = 1.1;
 
-// Median command time over the sum of its two floors' medians; 0 without samples.
-double CommandOverFloors(const char* command, const char* ioFloor, const char* hostFloor);
+// Median command time over the sum of its two floors' medians; 0 without
+// samples. CPU time, or wall time when wall is set.
+double CommandOverFloors(const char* command, const char* ioFloor, const char* hostFloor, bool wall = false);
 
 struct RunFacts {
     std::string shape;          // e.g. "8 meshes x 65536 vertices x 131072 triangles, 128 bones"
