@@ -70,10 +70,17 @@ inline void PutU16(unsigned char* p, uint16_t v) {
     p[1] = (unsigned char)(v >> 8);
 }
 inline void PutU32(unsigned char* p, uint32_t v) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    // On a little-endian machine the file's bytes are the value's own: one
+    // copy. The compiler merges the shifted byte stores of neighbouring fields
+    // badly, and on a large export they cost more than the rest of the encoding.
+    memcpy(p, &v, sizeof(v));
+#else
     p[0] = (unsigned char)(v & 0xFFu);
     p[1] = (unsigned char)((v >> 8) & 0xFFu);
     p[2] = (unsigned char)((v >> 16) & 0xFFu);
     p[3] = (unsigned char)(v >> 24);
+#endif
 }
 inline void PutI32(unsigned char* p, int32_t v) { PutU32(p, (uint32_t)v); }
 inline void PutF32(unsigned char* p, float v) {
