@@ -27,6 +27,20 @@ void WeightsToPercentages(const float weights[3], int32_t percentages[3]) {
     }
     const double total = floor(scaled[0] + scaled[1] + scaled[2] + 0.5);
     const double missing = total - (floored[0] + floored[1] + floored[2]);
+    // Most often the slots whose fraction is at least one half are exactly as
+    // many as the missing points: they are then the largest fractions, so they
+    // get the points, without the search below and its hard-to-predict branches.
+    bool upper[3];
+    int upperCount = 0;
+    for (int n = 0; n < 3; ++n) {
+        upper[n] = scaled[n] - floored[n] >= 0.5;
+        upperCount += upper[n];
+    }
+    if (missing == (double)upperCount) {
+        for (int n = 0; n < 3; ++n) percentages[n] = ClampToInt32(floored[n] + (double)upper[n]);
+        return;
+    }
+
     // At most one point per slot; far outside the int32 range the sums lose
     // precision and could claim more.
     int points = missing >= 3.0 ? 3 : missing >= 2.0 ? 2 : missing >= 1.0 ? 1 : 0;
