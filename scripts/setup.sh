@@ -18,7 +18,10 @@ packages=()
 # Everything builds with the native toolchain first (the demo, the native tests).
 packages+=(build-essential cmake libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev python3)
 [ $want_fuzz = 1 ] && packages+=(clang libclang-rt-14-dev)
-[ $want_windows = 1 ] && packages+=(g++-mingw-w64-i686 binutils-mingw-w64-i686 qemu-user wine wine32:i386)
+# The Windows test program builds GoogleTest from its sources with the cross
+# compiler; qevhost.exe uses the header-only JSON library.
+[ $want_windows = 1 ] && packages+=(cmake g++-mingw-w64-i686 binutils-mingw-w64-i686 googletest nlohmann-json3-dev
+                                    qemu-user wine wine32:i386)
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 

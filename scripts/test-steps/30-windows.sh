@@ -26,10 +26,11 @@ if ! qev_wine_prepare build/windows; then
     exit 1
 fi
 rm -rf "$WINEPREFIX" build/windows/windows-scenario
-# One Wine process: it makes the prefix, then runs every Windows test.
+# One Wine process: it makes the prefix, then runs every Windows test. Under
+# qemu-i386 making the prefix alone takes minutes, hence the generous limit.
 log=build/windows/windows_plugin_tests.log
 set +e
-timeout 900 wine build/windows/bin/windows_plugin_tests.exe </dev/null 2>&1 | tr -d '\r' | tee "$log"
+timeout 1800 wine build/windows/bin/windows_plugin_tests.exe </dev/null 2>&1 | tr -d '\r' | tee "$log"
 wine_status=${PIPESTATUS[0]}
 set -e
 timeout 60 wineserver -w || true
