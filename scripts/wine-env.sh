@@ -40,8 +40,9 @@ qev_wine_prepare() {
     export WINEARCH=win32
     export WINEDEBUG=-all
     # Our comdlg32.dll from the program's folder instead of Wine's; no prompts
-    # to install Mono or Gecko while the prefix is made.
-    export WINEDLLOVERRIDES="comdlg32=n;mscoree,mshtml="
+    # to install Mono or Gecko and no desktop menus while the prefix is made
+    # (each extra process costs much under qemu).
+    export WINEDLLOVERRIDES="comdlg32=n;mscoree,mshtml=;winemenubuilder.exe=d"
     # No display: nothing may open a window.
     unset DISPLAY WAYLAND_DISPLAY
 }
