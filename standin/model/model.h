@@ -8,9 +8,11 @@
 
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <set>
 #include <string>
 #include <unordered_map>
+#include <utility>
 
 #include "msLib.h"
 
@@ -36,10 +38,75 @@ struct msTriangle {
     msTriangleEx ex;
 };
 
+namespace standin {
+
+// A deque that is only made when its first item comes. An empty deque already
+// holds a map and a 512-byte block, so a mesh without vertices or triangles
+// (a geostate mesh costs a file 4 bytes) would cost the model over a kilobyte
+// and a file of empty meshes hundreds of times its size.
+template <typename T>
+class ItemDeque {
+public:
+    using value_type = T;
+    using iterator = typename std::deque<T>::iterator;
+    using const_iterator = typename std::deque<T>::const_iterator;
+
+    ItemDeque() = default;
+    ItemDeque(const ItemDeque& other) : items_(other.items_ ? new std::deque<T>(*other.items_) : nullptr) {}
+    ItemDeque(ItemDeque&&) noexcept = default;
+    ItemDeque& operator=(const ItemDeque& other) {
+        if (this != &other) items_.reset(other.items_ ? new std::deque<T>(*other.items_) : nullptr);
+        return *this;
+    }
+    ItemDeque& operator=(ItemDeque&&) noexcept = default;
+
+    size_t size() const { return items_ ? items_->size() : 0; }
+    bool empty() const { return size() == 0; }
+    T& operator[](size_t index) { return (*items_)[index]; }
+    const T& operator[](size_t index) const { return (*items_)[index]; }
+    T& at(size_t index) { return Items().at(index); }
+    const T& at(size_t index) const { return items_ ? items_->at(index) : Empty().at(index); }
+    T& front() { return items_->front(); }
+    const T& front() const { return items_->front(); }
+    T& back() { return items_->back(); }
+    const T& back() const { return items_->back(); }
+
+    iterator begin() { return Items().begin(); }
+    iterator end() { return Items().end(); }
+    const_iterator begin() const { return items_ ? items_->cbegin() : Empty().cbegin(); }
+    const_iterator end() const { return items_ ? items_->cend() : Empty().cend(); }
+
+    template <typename... Args>
+    T& emplace_back(Args&&... args) { return Items().emplace_back(std::forward<Args>(args)...); }
+    void push_back(const T& item) { Items().push_back(item); }
+    void resize(size_t count) {
+        if (count > 0 || items_) Items().resize(count);
+    }
+    template <typename Iterator>
+    void assign(Iterator first, Iterator last) {
+        Items().assign(first, last);
+    }
+    void clear() { items_.reset(); }
+
+private:
+    std::deque<T>& Items() {
+        if (!items_) items_.reset(new std::deque<T>());
+        return *items_;
+    }
+    static const std::deque<T>& Empty() {
+        static const std::deque<T> empty;
+        return empty;
+    }
+
+    std::unique_ptr<std::deque<T>> items_;
+};
+
+}  // namespace standin
+
 struct msMesh {
     std::string name;
-    std::deque<msVertex> vertices;
-    std::deque<msTriangle> triangles;
+    standin::ItemDeque<msVertex> vertices;
+    standin::ItemDeque<msTriangle> triangles;
 };
 
 struct msBone {
