@@ -33,16 +33,12 @@ void SkinVertex(msVertex& vertex, int32_t mesh, int32_t index, int32_t bones) {
     vertex.boneIndex = references[0];
     for (int32_t slot = 0; slot < 3; ++slot) vertex.ex.boneIndices[slot] = references[slot + 1];
 
-    int32_t* weights = vertex.ex.boneWeights;
     const int32_t a = 30 + index % 21;
     const int32_t b = 15 + index % 11;
     const int32_t c = 5 + index % 7;
-    switch (used) {
-        case 1: weights[0] = 100, weights[1] = 0, weights[2] = 0; break;
-        case 2: weights[0] = 50 + index % 50, weights[1] = 50 - index % 50, weights[2] = 0; break;
-        case 3: weights[0] = a, weights[1] = b, weights[2] = 100 - a - b; break;
-        default: weights[0] = a, weights[1] = b, weights[2] = c; break;
-    }
+    const int32_t split = 50 + index % 50;
+    const int32_t weightsByUse[4][3] = {{100, 0, 0}, {split, 100 - split, 0}, {a, b, 100 - a - b}, {a, b, c}};
+    for (int32_t slot = 0; slot < 3; ++slot) vertex.ex.boneWeights[slot] = weightsByUse[used - 1][slot];
 }
 
 void FillMesh(msMesh& mesh, int32_t meshNumber, const ModelShape& shape) {

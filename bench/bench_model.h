@@ -10,7 +10,7 @@ namespace bench {
 
 struct ModelShape {
     int32_t meshes;
-    int32_t verticesPerMesh;   // at most 65536: triangles address vertices by uint16
+    int32_t verticesPerMesh;  // at most 65536: triangles address vertices by uint16
     int32_t trianglesPerMesh;
     int32_t bones;
 };

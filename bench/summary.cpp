@@ -73,13 +73,14 @@ void PrintSummary(const RunFacts& facts) {
     const double boneRatio = MedianRatio(kImportManyBones, kImportOneBone);
     const double exportWallRatio = CommandOverFloors(kExportCommand, kExportIoFloor, kExportHostFloor, true);
     const double importWallRatio = CommandOverFloors(kImportCommand, kImportIoFloor, kImportHostFloor, true);
-    const double boneWallRatio = MedianRatio(std::string(kImportManyBones) + kWallSuffix,
-                                             std::string(kImportOneBone) + kWallSuffix);
+    const double boneWallRatio =
+        MedianRatio(std::string(kImportManyBones) + kWallSuffix, std::string(kImportOneBone) + kWallSuffix);
 
     std::printf("\nMachine: %ld cores, %s\n", sysconf(_SC_NPROCESSORS_ONLN), CpuModel().c_str());
     std::printf("Model: %s, %.1f MB as QEV\n", facts.shape.c_str(), facts.fileBytes / 1e6);
-    std::printf("Medians of every timed iteration; CPU time of the benchmark's thread (user and kernel),\n"
-                "wall time beside it; rates from the CPU time; ratio: command / (I/O floor + host-call floor).\n\n");
+    std::printf(
+        "Medians of every timed iteration; CPU time of the benchmark's thread (user and kernel),\n"
+        "wall time beside it; rates from the CPU time; ratio: command / (I/O floor + host-call floor).\n\n");
     std::printf("| measure | CPU ms | wall ms | MB/s | vertices/s | ratio |\n|---|---|---|---|---|---|\n");
     Row(kExportCommand, facts.fileBytes, facts.vertices, exportRatio, exportWallRatio);
     Row(kExportIoFloor, facts.fileBytes, facts.vertices, 0, 0);
@@ -99,9 +100,10 @@ void PrintSummary(const RunFacts& facts) {
             std::printf(" |\n");
     }
 
-    std::printf("\nImporter's own heap peak (model excluded): %zu B for a 1-mesh file of 16 vertices, "
-                "%zu B for the large file, %zu B with 1 bone, %zu B with %d bones\n",
-                facts.heapTinyFile, facts.heapLargeFile, facts.heapOneBone, facts.heapManyBones, facts.manyBones);
+    std::printf(
+        "\nImporter's own heap peak (model excluded): %zu B for a 1-mesh file of 16 vertices, "
+        "%zu B for the large file, %zu B with 1 bone, %zu B with %d bones\n",
+        facts.heapTinyFile, facts.heapLargeFile, facts.heapOneBone, facts.heapManyBones, facts.manyBones);
 
     std::printf("\nTargets (CPU time; wall time in brackets):\n");
     if (facts.fileBytes < kFullSizeBytes)

@@ -32,13 +32,13 @@ const double kMaxManyOverOneBone = 1.1;
 double CommandOverFloors(const char* command, const char* ioFloor, const char* hostFloor, bool wall = false);
 
 struct RunFacts {
-    std::string shape;          // e.g. "8 meshes x 65536 vertices x 131072 triangles, 128 bones"
-    uint64_t fileBytes;         // the large file
-    int64_t vertices;           // in the large file
-    std::string boneShape;      // the 1-bone / many-bone pair
+    std::string shape;      // e.g. "8 meshes x 65536 vertices x 131072 triangles, 128 bones"
+    uint64_t fileBytes;     // the large file
+    int64_t vertices;       // in the large file
+    std::string boneShape;  // the 1-bone / many-bone pair
     int64_t boneVertices;
     int32_t manyBones;
-    size_t heapTinyFile;        // importer's own heap peak, bytes
+    size_t heapTinyFile;  // importer's own heap peak, bytes
     size_t heapLargeFile;
     size_t heapOneBone;
     size_t heapManyBones;
