@@ -61,11 +61,13 @@ bool ParseOptions(int argc, char** argv, Options* options) {
             options->bones = static_cast<int32_t>(value);
         else if (ParseOption(argv[n], "--iterations", &value) && value <= 1000)
             options->iterations = value;
+        else if (ParseOption(argv[n], "--rounds", &value) && value <= 1000)
+            options->rounds = value;
         else {
             std::fprintf(stderr,
                          "qev_bench: unknown option %s\n"
                          "usage: qev_bench [--vertices=N (per mesh, <= 65536)] [--meshes=N] [--bones=N]\n"
-                         "                 [--iterations=N] [benchmark flags]\n",
+                         "                 [--iterations=N] [--rounds=N] [benchmark flags]\n",
                          argv[n]);
             return false;
         }

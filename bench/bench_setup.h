@@ -19,7 +19,8 @@ struct Options {
     int32_t meshes = 8;
     int32_t verticesPerMesh = 65536;  // triangles: twice as many
     int32_t bones = 128;
-    int64_t iterations = 5;
+    int64_t iterations = 1;  // timed calls per run
+    int64_t rounds = 31;     // runs per benchmark, interleaved at random with the others' runs
 };
 
 // Reads the options qev_bench adds to Google Benchmark's own (already taken

@@ -4,17 +4,23 @@
 // floors and the cost of many bones against one are printed as counters and,
 // at the end, as a Markdown table.
 //
-//   qev_bench [--vertices=N] [--meshes=N] [--bones=N] [--iterations=N] [benchmark flags]
+//   qev_bench [--vertices=N] [--meshes=N] [--bones=N] [--iterations=N] [--rounds=N] [benchmark flags]
 //
 // Every iteration is timed by hand around the measured call alone: building or
 // copying the model before it and releasing it after stay outside the time.
 // The time reported to Google Benchmark is the thread's CPU time (see
 // stopwatch.h); wall time is kept beside it for the summary.
+//
+// The machine is shared, and its load comes and goes. So each benchmark runs
+// in many short rounds, interleaved at random with the rounds of the others: a
+// command and its floors then meet the same mix of load, and the medians and
+// ratios compare like with like.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "bench_setup.h"
 #include "export_command.h"
@@ -46,6 +52,12 @@ void Rates(benchmark::State& state, uint64_t bytes, int64_t vertices) {
     state.SetBytesProcessed(static_cast<int64_t>(bytes) * state.iterations());
     state.counters["vertices"] =
         benchmark::Counter(static_cast<double>(vertices) * state.iterations(), benchmark::Counter::kIsRate);
+}
+
+// A ratio of medians so far; left out while a benchmark it needs has not run
+// yet (rounds come in random order).
+void SetRatio(benchmark::State& state, const char* counter, double ratio) {
+    if (ratio > 0) state.counters[counter] = ratio;
 }
 
 void Fail(benchmark::State& state, const char* what) {
@@ -89,8 +101,8 @@ void ExportCommand(benchmark::State& state) {
         if (result != 0) return Fail(state, "ExportQevFile failed");
     }
     Rates(state, setup->bytes.size(), setup->facts.vertices);
-    state.counters["x_floors"] =
-        bench::CommandOverFloors(bench::kExportCommand, bench::kExportIoFloor, bench::kExportHostFloor);
+    SetRatio(state, "x_floors",
+             bench::CommandOverFloors(bench::kExportCommand, bench::kExportIoFloor, bench::kExportHostFloor));
 }
 
 // ---- import ----
@@ -138,8 +150,8 @@ void ImportFile(benchmark::State& state, const char* name, const std::string& pa
 
 void ImportCommand(benchmark::State& state) {
     ImportFile(state, bench::kImportCommand, setup->file, setup->bytes.size(), setup->facts.vertices);
-    state.counters["x_floors"] =
-        bench::CommandOverFloors(bench::kImportCommand, bench::kImportIoFloor, bench::kImportHostFloor);
+    SetRatio(state, "x_floors",
+             bench::CommandOverFloors(bench::kImportCommand, bench::kImportIoFloor, bench::kImportHostFloor));
 }
 
 void ImportOneBone(benchmark::State& state) {
@@ -148,16 +160,34 @@ void ImportOneBone(benchmark::State& state) {
 
 void ImportManyBones(benchmark::State& state) {
     ImportFile(state, bench::kImportManyBones, setup->manyBonesFile, setup->manyBonesBytes, setup->facts.boneVertices);
-    state.counters["x_1_bone"] = bench::MedianRatio(bench::kImportManyBones, bench::kImportOneBone);
+    SetRatio(state, "x_1_bone", bench::MedianRatio(bench::kImportManyBones, bench::kImportOneBone));
 }
 
-void Register(const char* name, void (*run)(benchmark::State&), int64_t iterations) {
-    benchmark::RegisterBenchmark(name, run)->UseManualTime()->Iterations(iterations)->Unit(benchmark::kMillisecond);
+void Register(const char* name, void (*run)(benchmark::State&), const bench::Options& options) {
+    benchmark::RegisterBenchmark(name, run)
+        ->UseManualTime()
+        ->Iterations(options.iterations)
+        ->Repetitions(static_cast<int>(options.rounds))
+        ->Unit(benchmark::kMillisecond);
+}
+
+// Google Benchmark's flags, with our defaults in front: the user's come later
+// and win.
+std::vector<char*> WithDefaultFlags(int argc, char** argv) {
+    static char interleave[] = "--benchmark_enable_random_interleaving=true";
+    static char aggregates[] = "--benchmark_report_aggregates_only=true";
+    std::vector<char*> args = {argv[0], interleave, aggregates};
+    args.insert(args.end(), argv + 1, argv + argc);
+    args.push_back(nullptr);
+    return args;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    std::vector<char*> args = WithDefaultFlags(argc, argv);
+    argc = static_cast<int>(args.size()) - 1;
+    argv = args.data();
     benchmark::Initialize(&argc, argv);
     bench::Options options;
     if (!bench::ParseOptions(argc, argv, &options)) return 2;
@@ -171,15 +201,14 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "qev_bench: model files ready in %.1f s\n", run.WallSeconds());
     setup = prepared.get();
 
-    // Floors first: each command's ratio counter needs them.
-    Register(bench::kExportIoFloor, ExportIoFloor, options.iterations);
-    Register(bench::kExportHostFloor, ExportHostFloor, options.iterations);
-    Register(bench::kExportCommand, ExportCommand, options.iterations);
-    Register(bench::kImportIoFloor, ImportIoFloor, options.iterations);
-    Register(bench::kImportHostFloor, ImportHostFloor, options.iterations);
-    Register(bench::kImportCommand, ImportCommand, options.iterations);
-    Register(bench::kImportOneBone, ImportOneBone, options.iterations);
-    Register(bench::kImportManyBones, ImportManyBones, options.iterations);
+    Register(bench::kExportIoFloor, ExportIoFloor, options);
+    Register(bench::kExportHostFloor, ExportHostFloor, options);
+    Register(bench::kExportCommand, ExportCommand, options);
+    Register(bench::kImportIoFloor, ImportIoFloor, options);
+    Register(bench::kImportHostFloor, ImportHostFloor, options);
+    Register(bench::kImportCommand, ImportCommand, options);
+    Register(bench::kImportOneBone, ImportOneBone, options);
+    Register(bench::kImportManyBones, ImportManyBones, options);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
 

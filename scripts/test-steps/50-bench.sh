@@ -7,4 +7,4 @@ cd "$(dirname "$0")/../.."
 
 native_build=${QEV_NATIVE_BUILD:-build/native}
 cmake --build "$native_build" --target qev_bench >/dev/null
-"$native_build/bin/qev_bench" --meshes=2 --vertices=512 --bones=8 --iterations=1
+"$native_build/bin/qev_bench" --meshes=2 --vertices=512 --bones=8 --rounds=2
