@@ -105,7 +105,10 @@ bool Prepare(const Options& options, Setup* s) {
     s->facts.shape = Describe(shape);
     s->facts.fileBytes = s->bytes.size();
     s->facts.vertices = static_cast<int64_t>(options.meshes) * options.verticesPerMesh;
-    s->facts.boneShape = Describe(oneBone) + " and " + std::to_string(kManyBones) + " bones";
+    char boneShape[160];
+    std::snprintf(boneShape, sizeof(boneShape), "%d meshes x %d vertices, no triangles: 1 bone against %d",
+                  (int)options.meshes, (int)options.verticesPerMesh, (int)kManyBones);
+    s->facts.boneShape = boneShape;
     s->facts.boneVertices = s->facts.vertices;
     s->facts.manyBones = kManyBones;
     return true;
