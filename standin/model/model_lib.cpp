@@ -37,8 +37,10 @@ void IndexBoneName(msModel& model, const std::string& name, int32_t index) {
 void UnindexBoneName(msModel& model, const std::string& name, int32_t index) {
     auto found = model.boneIndexByName.find(name);
     if (found == model.boneIndexByName.end()) return;
+    // An emptied entry stays: every new bone passes through the empty name
+    // before it is named, and dropping and re-making that entry for each one
+    // was a third of the cost of adding many bones.
     found->second.erase(index);
-    if (found->second.empty()) model.boneIndexByName.erase(found);
 }
 
 }  // namespace
@@ -149,7 +151,7 @@ msBone* msModel_GetBoneAt(msModel* model, int32_t index) { return model ? ItemAt
 int32_t msModel_FindBoneByName(msModel* model, const char* name) {
     if (!model || !name) return -1;
     auto found = model->boneIndexByName.find(name);
-    return found == model->boneIndexByName.end() ? -1 : *found->second.begin();
+    return found == model->boneIndexByName.end() || found->second.empty() ? -1 : *found->second.begin();
 }
 
 void msModel_Destroy(msModel* model) {
