@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <chrono>
 #include <string>
+#include <vector>
 
 #include "damaged_support.h"
 
@@ -158,5 +159,33 @@ INSTANTIATE_TEST_SUITE_P(Versions, EveryCut,
                                            CutCase{1, ModelWithContent, "Version1IntoModel"},
                                            CutCase{4, ModelWithContent, "Version4IntoModel"}),
                          [](const ::testing::TestParamInfo<CutCase>& row) { return std::string(row.param.label); });
+
+// The reader refills a 16 KiB buffer: records that straddle a refill are
+// read whole, and a cut just before or after the refill point keeps exactly
+// what it should.
+TEST(EveryCutAcrossTheReadBuffer, KeepsExactlyTheRecordsReadWhole) {
+    QevWriter file(4);
+    file.I32(1).BeginMesh(400);
+    for (int32_t v = 0; v < 400; ++v)
+        file.Vertex({float(v), 1, 2}, v, -v, {v % 3, 1, 2, -1}, {0.7f, 0.2f, 0.1f, 0});
+    file.Triangles(3, 0).I32(1).Geostate(1).MeshName("wide");
+    file.I32(3).Bone("a", {}).Bone("b", {}).Bone("c", {});
+    ASSERT_GT(file.size(), 16384u + 200u);
+
+    const msModel start = ModelWithContent();
+    msModel whole = start;
+    ASSERT_EQ(ImportBytes(whole, file.bytes()), 0);
+    std::vector<size_t> lengths;
+    for (size_t length = 16384 - 160; length <= 16384 + 160; ++length) lengths.push_back(length);
+    for (size_t length = file.size() - 120; length < file.size(); ++length) lengths.push_back(length);
+    for (size_t length : lengths) {
+        const Bytes cut(file.bytes().begin(), file.bytes().begin() + std::ptrdiff_t(length));
+        msModel model = start;
+        ASSERT_EQ(ImportBytes(model, cut), 0) << "cut at " << length;
+        const msModel expected = ExpectedAfterCut(start, whole, file.layout(), length);
+        ASSERT_TRUE(standin::SameContent(model, expected))
+            << "cut at " << length << "\n got      " << Summary(model) << "\n expected " << Summary(expected);
+    }
+}
 
 }  // namespace
