@@ -128,6 +128,8 @@ struct CutCase {
     const char* label;
 };
 
+void PrintTo(const CutCase& c, std::ostream* out) { *out << c.label; }
+
 class EveryCut : public ::testing::TestWithParam<CutCase> {};
 
 TEST_P(EveryCut, KeepsExactlyTheRecordsReadWhole) {

@@ -88,6 +88,8 @@ struct CostCase {
     Bytes (*file)();
 };
 
+void PrintTo(const CostCase& c, std::ostream* out) { *out << c.label; }
+
 struct Cost {
     double seconds = 0;
     double cpuSeconds = 0;  // what the assertion uses: other work on the machine does not count

@@ -48,6 +48,8 @@ struct ImportCase {
     size_t bonesAdded;
 };
 
+void PrintTo(const ImportCase& c, std::ostream* out) { *out << c.label; }
+
 std::string EmptyName(int32_t) { return ""; }
 std::string SameName(int32_t) { return "same"; }
 std::string DistinctName(int32_t b) { return "bone" + std::to_string(b); }
