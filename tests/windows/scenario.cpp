@@ -24,7 +24,7 @@ float FloatFromBits(uint32_t bits) {
 // quiet NaN with a payload, the largest finite float.
 const uint32_t kOddFloatBits[] = {0x80000000u, 0x00000001u, 0x7fc12345u, 0x7f7fffffu};
 
-struct VertexSpec {
+struct VertexValues {
     float position[3];
     int32_t boneIndex;
     int32_t exBones[3];
@@ -32,27 +32,27 @@ struct VertexSpec {
     uint32_t extra[2];
 };
 
-struct CornerSpec {
+struct CornerValues {
     uint16_t vertexIndex;
     float normal[3];
     float uv[2];
 };
 
-void AddVertex(msMesh* mesh, const VertexSpec& spec) {
+void AddVertex(msMesh* mesh, const VertexValues& values) {
     const int32_t index = msMesh_AddVertex(mesh);
     msVertex* vertex = msMesh_GetVertexAt(mesh, index);
     msVertexEx* ex = msMesh_GetVertexExAt(mesh, index);
-    msVertex_SetVertex(vertex, spec.position);
-    msVertex_SetBoneIndex(vertex, spec.boneIndex);
+    msVertex_SetVertex(vertex, values.position);
+    msVertex_SetBoneIndex(vertex, values.boneIndex);
     for (int32_t slot = 0; slot < 3; ++slot) {
-        msVertexEx_SetBoneIndices(ex, slot, spec.exBones[slot]);
-        msVertexEx_SetBoneWeights(ex, slot, spec.weights[slot]);
+        msVertexEx_SetBoneIndices(ex, slot, values.exBones[slot]);
+        msVertexEx_SetBoneWeights(ex, slot, values.weights[slot]);
     }
-    msVertexEx_SetExtra(ex, 0, spec.extra[0]);
-    msVertexEx_SetExtra(ex, 1, spec.extra[1]);
+    msVertexEx_SetExtra(ex, 0, values.extra[0]);
+    msVertexEx_SetExtra(ex, 1, values.extra[1]);
 }
 
-void AddTriangle(msMesh* mesh, const CornerSpec (&corners)[3]) {
+void AddTriangle(msMesh* mesh, const CornerValues (&corners)[3]) {
     const int32_t index = msMesh_AddTriangle(mesh);
     msTriangle* triangle = msMesh_GetTriangleAt(mesh, index);
     msTriangleEx* ex = msMesh_GetTriangleExAt(mesh, index);
@@ -162,16 +162,16 @@ void AppendInts(std::string& out, const char* label, const int32_t* values, int 
 void BuildExportModel(msModel* model) {
     msMesh* body = msModel_GetMeshAt(model, msModel_AddMesh(model));
     msMesh_SetName(body, "body \xe9\x01 mesh");
-    const VertexSpec bodyVertices[] = {
+    const VertexValues bodyVertices[] = {
         {{0.0f, 1.5f, -2.0f}, 0, {1, -1, -1}, {60, 40, 0}, {7, 0}},
         {{FloatFromBits(kOddFloatBits[0]), FloatFromBits(kOddFloatBits[1]), FloatFromBits(kOddFloatBits[2])},
          1, {0, 2, 9}, {33, 33, 33}, {0xffffffffu, 0x80000000u}},
         {{FloatFromBits(kOddFloatBits[3]), -1e-3f, 123456.789f}, -1, {-1, -1, -1}, {0, 0, 0}, {42, 0x7fffffffu}},
         {{0.1f, 0.2f, 0.3f}, 2, {7, -5, 1}, {29, 57, 14}, {1, 2}},
     };
-    for (const VertexSpec& spec : bodyVertices) AddVertex(body, spec);
-    const CornerSpec first[3] = {{0, {0, 0, 1}, {0, 0}}, {1, {0, 1, 0}, {1, 0}}, {2, {1, 0, 0}, {0, 1}}};
-    const CornerSpec second[3] = {{3, {0.577f, 0.577f, 0.577f}, {0.5f, 0.5f}},
+    for (const VertexValues& values : bodyVertices) AddVertex(body, values);
+    const CornerValues first[3] = {{0, {0, 0, 1}, {0, 0}}, {1, {0, 1, 0}, {1, 0}}, {2, {1, 0, 0}, {0, 1}}};
+    const CornerValues second[3] = {{3, {0.577f, 0.577f, 0.577f}, {0.5f, 0.5f}},
                                   {2, {-0.0f, 0, -1}, {1.25f, -0.75f}},
                                   {65535, {0, 0, 0}, {0, 0}}};
     AddTriangle(body, first);
