@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "chooser_request_checks.h"
 #include "model.h"
 #include "msPlugIn.h"
 #include "win32_standin.h"
@@ -107,33 +108,13 @@ TEST_P(PlugInFrame, ChooserRequestIsSetUpFieldByField) {
     plugIn->Execute(&model);
     ASSERT_EQ(standin::RecordedDialogs().size(), 2u);
     for (const standin::DialogRecord& dialog : standin::RecordedDialogs()) {
-        const OPENFILENAMEA& ofn = dialog.request;
         EXPECT_EQ(dialog.function, GetParam().dialogFunction);
-        EXPECT_EQ(ofn.lStructSize, sizeof(OPENFILENAMEA));
-        EXPECT_EQ(ofn.hwndOwner, nullptr);
-        EXPECT_EQ(ofn.hInstance, nullptr);
-        EXPECT_EQ(ofn.lpstrCustomFilter, nullptr);
-        EXPECT_EQ(ofn.nMaxCustFilter, 0u);
-        EXPECT_EQ(ofn.nFilterIndex, 0u);
-        EXPECT_NE(ofn.lpstrFile, nullptr);
-        EXPECT_EQ(ofn.nMaxFile, 256u);
-        EXPECT_EQ(ofn.lpstrFileTitle, nullptr);
-        EXPECT_EQ(ofn.nMaxFileTitle, 0u);
-        EXPECT_EQ(ofn.lpstrInitialDir, nullptr);
+        ExpectChooserRequestFields(dialog.request, sizeof(OPENFILENAMEA), GetParam().flags);
         EXPECT_EQ(dialog.title, GetParam().title);
-        EXPECT_EQ(ofn.Flags, GetParam().flags);
-        EXPECT_EQ(ofn.nFileOffset, 0u);
-        EXPECT_EQ(ofn.nFileExtension, 0u);
         EXPECT_EQ(dialog.defaultExtension, "qev");
-        EXPECT_EQ(ofn.lCustData, 0);
-        EXPECT_EQ(ofn.lpfnHook, nullptr);
-        EXPECT_EQ(ofn.lpTemplateName, nullptr);
-        EXPECT_EQ(ofn.pvReserved, nullptr);
-        EXPECT_EQ(ofn.dwReserved, 0u);
-        EXPECT_EQ(ofn.FlagsEx, 0u);
         EXPECT_EQ(dialog.initialFile, "");
-        const char kFilter[] = "QEV Object (*.qev)\0*.qev\0All Files (*.*)\0*.*\0";
-        EXPECT_EQ(dialog.filterBytes, std::vector<unsigned char>(kFilter, kFilter + sizeof(kFilter)));
+        EXPECT_EQ(dialog.filterBytes,
+                  std::vector<unsigned char>(kChooserFilterBytes, kChooserFilterBytes + sizeof(kChooserFilterBytes)));
         EXPECT_EQ(dialog.filter,
                   (std::vector<std::string>{"QEV Object (*.qev)", "*.qev", "All Files (*.*)", "*.*"}));
     }

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "chooser_request_checks.h"
 #include "dialog_script.h"
 #include "host_calls.h"
 #include "model.h"
@@ -104,34 +105,13 @@ TEST_P(PlugInUnderHost, DialogRequestArrivesAsThePlatformDefinesIt) {
     const std::vector<QevDialogRecord> records = dialogs.Records();
     ASSERT_EQ(records.size(), 1u);
     const QevDialogRecord& record = records[0];
-    const OPENFILENAMEA& ofn = record.request;
     EXPECT_STREQ(record.function, GetParam().dialogFunction);
-    EXPECT_EQ(ofn.lStructSize, 88u);
-    EXPECT_EQ(ofn.hwndOwner, nullptr);
-    EXPECT_EQ(ofn.hInstance, nullptr);
-    EXPECT_EQ(ofn.lpstrCustomFilter, nullptr);
-    EXPECT_EQ(ofn.nMaxCustFilter, 0u);
-    EXPECT_EQ(ofn.nFilterIndex, 0u);
-    EXPECT_NE(ofn.lpstrFile, nullptr);
-    EXPECT_EQ(ofn.nMaxFile, 256u);
-    EXPECT_EQ(ofn.lpstrFileTitle, nullptr);
-    EXPECT_EQ(ofn.nMaxFileTitle, 0u);
-    EXPECT_EQ(ofn.lpstrInitialDir, nullptr);
+    ExpectChooserRequestFields(record.request, 88u, GetParam().flags);
     EXPECT_STREQ(record.title, GetParam().title);
-    EXPECT_EQ(ofn.Flags, GetParam().flags);
-    EXPECT_EQ(ofn.nFileOffset, 0u);
-    EXPECT_EQ(ofn.nFileExtension, 0u);
     EXPECT_STREQ(record.defaultExtension, "qev");
-    EXPECT_EQ(ofn.lCustData, 0);
-    EXPECT_EQ(ofn.lpfnHook, nullptr);
-    EXPECT_EQ(ofn.lpTemplateName, nullptr);
-    EXPECT_EQ(ofn.pvReserved, nullptr);
-    EXPECT_EQ(ofn.dwReserved, 0u);
-    EXPECT_EQ(ofn.FlagsEx, 0u);
     EXPECT_STREQ(record.initialFile, "");
-    const char kFilter[] = "QEV Object (*.qev)\0*.qev\0All Files (*.*)\0*.*\0";
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(record.filterBytes), record.filterLength),
-              std::string(kFilter, sizeof(kFilter)));
+              std::string(kChooserFilterBytes, sizeof(kChooserFilterBytes)));
 }
 
 TEST_P(PlugInUnderHost, UnopenablePathFails) {
