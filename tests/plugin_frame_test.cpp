@@ -7,6 +7,7 @@
 #include <string>
 
 #include "chooser_request_checks.h"
+#include "empty_model_warning_checks.h"
 #include "model.h"
 #include "msPlugIn.h"
 #include "win32_standin.h"
@@ -142,12 +143,7 @@ TEST(ExporterFrame, EmptyModelIsRefusedWithTheWarningBoxBeforeAnyDialog) {
     cMsPlugIn* plugIn = library.create();
     EXPECT_EQ(plugIn->Execute(&model), 0);
     EXPECT_TRUE(standin::RecordedDialogs().empty());
-    ASSERT_EQ(standin::RecordedMessageBoxes().size(), 1u);
-    const standin::MessageBoxRecord& box = standin::RecordedMessageBoxes()[0];
-    EXPECT_EQ(box.text, "The model is empty!  Nothing exported!");
-    EXPECT_EQ(box.caption, "Text Export");
-    EXPECT_EQ(box.style, 0x30u);
-    EXPECT_FALSE(box.hasOwner);
+    ASSERT_NO_FATAL_FAILURE(ExpectEmptyModelWarningBox());
     EXPECT_EQ(model.destroyCalls, 0);
     library.destroy(plugIn);
 }

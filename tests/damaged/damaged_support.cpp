@@ -1,44 +1,8 @@
 #include "damaged_support.h"
 
-#include <gtest/gtest.h>
-#include <unistd.h>
-
-#include <cctype>
-#include <cstdio>
-#include <cstring>
 #include <sstream>
 
-#include "import_command.h"
-
 namespace damaged {
-
-QevWriter& QevWriter::I32(int32_t v) {
-    const uint32_t u = static_cast<uint32_t>(v);
-    for (int shift = 0; shift < 32; shift += 8) bytes_.push_back(static_cast<uint8_t>(u >> shift));
-    return *this;
-}
-
-QevWriter& QevWriter::U16(uint16_t v) {
-    bytes_.push_back(static_cast<uint8_t>(v));
-    bytes_.push_back(static_cast<uint8_t>(v >> 8));
-    return *this;
-}
-
-QevWriter& QevWriter::U8(uint8_t v) {
-    bytes_.push_back(v);
-    return *this;
-}
-
-QevWriter& QevWriter::F32(float v) {
-    uint32_t bits;
-    std::memcpy(&bits, &v, sizeof(bits));
-    return I32(static_cast<int32_t>(bits));
-}
-
-QevWriter& QevWriter::Raw(const std::string& bytes) {
-    bytes_.insert(bytes_.end(), bytes.begin(), bytes.end());
-    return *this;
-}
 
 QevWriter& QevWriter::BeginMesh(int32_t numVertices) {
     I32(numVertices);
@@ -109,27 +73,6 @@ QevWriter& QevWriter::Bone(const std::string& name, std::array<float, 6> pose) {
     return *this;
 }
 
-void PatchI32(Bytes& bytes, size_t offset, int32_t value) {
-    const uint32_t u = static_cast<uint32_t>(value);
-    for (int n = 0; n < 4; ++n) bytes.at(offset + n) = static_cast<uint8_t>(u >> (8 * n));
-}
-
-int ImportBytes(msModel& model, const Bytes& bytes) {
-    static int counter = 0;
-    const std::string path =
-        ::testing::TempDir() + "damaged_" + std::to_string(getpid()) + "_" + std::to_string(++counter) + ".qev";
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) {
-        ADD_FAILURE() << "cannot write " << path;
-        return -2;
-    }
-    if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), file);
-    std::fclose(file);
-    const int result = ImportQevFile(&model, path.c_str());
-    std::remove(path.c_str());
-    return result;
-}
-
 std::string Summary(const msModel& model) {
     std::ostringstream out;
     const char* separator = "";
@@ -145,17 +88,6 @@ std::string Summary(const msModel& model) {
     out << " |";
     for (const msBone& bone : model.bones) out << " \"" << bone.name << '"';
     return out.str();
-}
-
-Bytes FromHex(const std::string& hex) {
-    Bytes bytes;
-    std::string digits;
-    for (char c : hex) {
-        if (std::isxdigit(static_cast<unsigned char>(c))) digits += c;
-    }
-    for (size_t i = 0; i + 1 < digits.size(); i += 2)
-        bytes.push_back(static_cast<uint8_t>(std::stoul(digits.substr(i, 2), nullptr, 16)));
-    return bytes;
 }
 
 }  // namespace damaged

@@ -2,8 +2,8 @@
 // record of the file ends, importing bytes through a file, and a one-line
 // picture of a model for table tests.
 //
-// The builder spells out the file's tables field by field with its own byte
-// shifts and shares no code with the importer or the exporter.
+// The builder spells out the file's tables field by field on the tests' own
+// little-endian encoding and shares no code with the importer or the exporter.
 #ifndef QEV_DAMAGED_SUPPORT_H
 #define QEV_DAMAGED_SUPPORT_H
 
@@ -12,11 +12,15 @@
 #include <string>
 #include <vector>
 
+#include "byte_encoding.h"
+#include "import_bytes.h"
 #include "model.h"
 
 namespace damaged {
 
-using Bytes = std::vector<uint8_t>;
+using testsupport::Bytes;
+using testsupport::ImportBytes;
+using testsupport::PatchI32;
 
 // Where the items a file announces end: an item exists after a cut at length
 // L exactly when its end is at most L.
@@ -36,15 +40,10 @@ struct FileLayout {
     std::vector<std::string> boneNames;
 };
 
-class QevWriter {
+// I32, U16, U8, F32 and Raw write single fields, outside the layout.
+class QevWriter : public testsupport::FieldWriter<QevWriter> {
 public:
     explicit QevWriter(int32_t version) : version_(version) { I32(version); }
-
-    QevWriter& I32(int32_t v);
-    QevWriter& U16(uint16_t v);
-    QevWriter& U8(uint8_t v);
-    QevWriter& F32(float v);
-    QevWriter& Raw(const std::string& bytes);
 
     // Whole records, entered in the layout as they are written.
     QevWriter& BeginMesh(int32_t numVertices);  // writes numVertices
@@ -56,7 +55,6 @@ public:
     QevWriter& Bone(const std::string& name, std::array<float, 6> pose);
 
     int32_t version() const { return version_; }
-    size_t size() const { return bytes_.size(); }
     const Bytes& bytes() const { return bytes_; }
     const FileLayout& layout() const { return layout_; }
 
@@ -64,24 +62,15 @@ private:
     QevWriter& Triangle(uint16_t firstIndex, std::vector<size_t>& ends);
 
     int32_t version_;
-    Bytes bytes_;
     FileLayout layout_;
     size_t block_ = 0;  // the current mesh block's entry in layout_.meshes
     int32_t blocks_ = 0;
 };
 
-// Overwrites four bytes at offset with a little-endian int32.
-void PatchI32(Bytes& bytes, size_t offset, int32_t value);
-
-// Writes the bytes to a file of their own and imports it into model; the result.
-int ImportBytes(msModel& model, const Bytes& bytes);
-
 // Meshes with quoted names and counts, the first vertex's four references,
 // then the quoted bone names:
 // "body" 1v 1t [0 0 0 0]; "mesh1" 0v 1t | "a" "b" "root"
 std::string Summary(const msModel& model);
-
-Bytes FromHex(const std::string& hex);
 
 }  // namespace damaged
 

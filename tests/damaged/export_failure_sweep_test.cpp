@@ -4,15 +4,10 @@
 // result is -1, msModel_Destroy is not called, no temporary file is left and
 // the existing target keeps its old bytes. The exporter's own tests cover one
 // point of each kind; these walk the whole file.
-#include <dirent.h>
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sched.h>
 #include <signal.h>
-#include <stdlib.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -21,13 +16,21 @@
 #include <string>
 #include <vector>
 
+#include "child_process.h"
 #include "damaged_support.h"
 #include "export_command.h"
 #include "model.h"
+#include "private_mount.h"
+#include "test_files.h"
 
 namespace {
 
 using damaged::Bytes;
+using testsupport::EnterPrivateMountNamespace;
+using testsupport::ReadFile;
+using testsupport::RunInChild;
+using testsupport::ScratchFolder;
+using testsupport::WriteFile;
 
 // Several meshes (one with a 255-byte name), enough vertices that the file
 // spans several stream buffers, and bones, so a failure can fall in every
@@ -47,58 +50,12 @@ msModel RichModel() {
     return model;
 }
 
-class Folder {
-public:
-    Folder() {
-        const char* base = getenv("TMPDIR");
-        std::string pattern = std::string(base && *base ? base : "/tmp") + "/qev-sweep-XXXXXX";
-        if (mkdtemp(&pattern[0])) path_ = pattern;
-    }
-    ~Folder() {
-        for (const std::string& name : Names()) std::remove((path_ + "/" + name).c_str());
-        rmdir(path_.c_str());
-    }
-    const std::string& path() const { return path_; }
-    std::vector<std::string> Names() const {
-        std::vector<std::string> names;
-        if (DIR* dir = opendir(path_.c_str())) {
-            while (dirent* entry = readdir(dir)) {
-                const std::string name = entry->d_name;
-                if (name != "." && name != "..") names.push_back(name);
-            }
-            closedir(dir);
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-
-private:
-    std::string path_;
-};
-
-Bytes ReadFile(const std::string& path) {
-    Bytes bytes;
-    if (FILE* file = std::fopen(path.c_str(), "rb")) {
-        int c;
-        while ((c = std::fgetc(file)) != EOF) bytes.push_back(uint8_t(c));
-        std::fclose(file);
-    }
-    return bytes;
-}
-
-bool WriteFile(const std::string& path, const Bytes& bytes) {
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) return false;
-    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return std::fclose(file) == 0 && ok;
-}
-
 // Codes a child reports through its exit status.
 enum Outcome { kAllFailedCleanly = 0, kSkipped = 77, kSetUpFailed = 78, kFault = 79 };
 
 // Exports a fresh copy of model to target and checks the outcome of a failed
 // write. Returns "" or what went wrong.
-std::string ExportExpectingFailure(const msModel& source, const std::string& target, const Folder& folder,
+std::string ExportExpectingFailure(const msModel& source, const std::string& target, const ScratchFolder& folder,
                                    const Bytes& oldBytes, const std::vector<std::string>& namesBefore) {
     msModel model = source;
     const int result = ExportQevFile(&model, target.c_str());
@@ -107,30 +64,6 @@ std::string ExportExpectingFailure(const msModel& source, const std::string& tar
     if (folder.Names() != namesBefore) return "temporary file left";
     if (ReadFile(target) != oldBytes) return "target changed";
     return "";
-}
-
-// Runs body in a child; the child writes a message on failure to a pipe.
-template <typename Body>
-int InChild(Body body, std::string* message) {
-    int ends[2];
-    if (pipe(ends) != 0) return -1;
-    fflush(nullptr);
-    const pid_t pid = fork();
-    if (pid == 0) {
-        close(ends[0]);
-        std::string text;
-        const int code = body(&text);
-        if (!text.empty() && write(ends[1], text.data(), text.size()) < 0) _exit(kSetUpFailed);
-        _exit(code);
-    }
-    close(ends[1]);
-    char buffer[512];
-    ssize_t got;
-    while (pid > 0 && (got = read(ends[0], buffer, sizeof(buffer))) > 0) message->append(buffer, size_t(got));
-    close(ends[0]);
-    int status = 0;
-    if (pid < 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
-    return WEXITSTATUS(status);
 }
 
 // Every buffer edge k * BUFSIZ and its neighbours, every 97th byte, and the
@@ -151,7 +84,7 @@ std::vector<long> LimitsFor(long fileSize) {
 }
 
 TEST(ExportFailureSweep, UnderEveryFileSizeLimitFailsWithoutTrace) {
-    Folder folder;
+    ScratchFolder folder;
     ASSERT_FALSE(folder.path().empty());
     const std::string target = folder.path() + "/out.qev";
     long fileSize = 0;
@@ -166,7 +99,7 @@ TEST(ExportFailureSweep, UnderEveryFileSizeLimitFailsWithoutTrace) {
     const std::vector<long> limits = LimitsFor(fileSize);
 
     std::string message;
-    const int outcome = InChild(
+    const int outcome = RunInChild(
         [&](std::string* fault) {
             signal(SIGXFSZ, SIG_IGN);  // a write past the limit then fails with EFBIG
             const msModel model = RichModel();
@@ -198,31 +131,12 @@ TEST(ExportFailureSweep, UnderEveryFileSizeLimitFailsWithoutTrace) {
     EXPECT_EQ(outcome, kAllFailedCleanly) << message << " (" << limits.size() << " limits)";
 }
 
-bool WriteProcFile(const char* path, const std::string& text) {
-    const int fd = open(path, O_WRONLY);
-    if (fd < 0) return false;
-    const bool ok = write(fd, text.data(), text.size()) == ssize_t(text.size());
-    close(fd);
-    return ok;
-}
-
-bool EnterPrivateMountNamespace() {
-    const uid_t uid = getuid();
-    const gid_t gid = getgid();
-    if (unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0) return false;
-    WriteProcFile("/proc/self/setgroups", "deny");
-    if (!WriteProcFile("/proc/self/uid_map", "0 " + std::to_string(uid) + " 1")) return false;
-    if (!WriteProcFile("/proc/self/gid_map", "0 " + std::to_string(gid) + " 1")) return false;
-    mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr);
-    return true;
-}
-
 TEST(ExportFailureSweep, OnAFullFilesystemAtEveryFillLevelFailsWithoutTrace) {
-    Folder folder;
+    ScratchFolder folder;
     ASSERT_FALSE(folder.path().empty());
     const std::string target = folder.path() + "/out.qev";
     std::string message;
-    const int outcome = InChild(
+    const int outcome = RunInChild(
         [&](std::string* fault) {
             if (!EnterPrivateMountNamespace()) return int(kSkipped);
             // Room for the old target, the filler and less than the new file.

@@ -5,14 +5,13 @@
 // but the import.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <climits>
 #include <cstring>
 #include <string>
 
+#include "child_process.h"
 #include "damaged_support.h"
 #include "model.h"
 
@@ -112,32 +111,27 @@ double CpuSeconds() {
 
 // Imports in a child so that the peak resident size is the import's alone.
 bool ImportInChild(const Bytes& bytes, Cost* cost) {
-    int pipeEnds[2];
-    if (pipe(pipeEnds) != 0) return false;
-    fflush(nullptr);
-    const pid_t pid = fork();
-    if (pid == 0) {
-        close(pipeEnds[0]);
-        Cost measured;
-        const long before = PeakResidentKiB();
-        const double cpuStart = CpuSeconds();
-        const auto start = std::chrono::steady_clock::now();
-        {
-            msModel model;
-            measured.result = damaged::ImportBytes(model, bytes);
-            measured.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-            measured.cpuSeconds = CpuSeconds() - cpuStart;
-            measured.peakGrowthKiB = PeakResidentKiB() - before;
-        }
-        const bool sent = write(pipeEnds[1], &measured, sizeof(measured)) == ssize_t(sizeof(measured));
-        _exit(sent ? 0 : 1);
-    }
-    close(pipeEnds[1]);
-    const bool received = pid > 0 && read(pipeEnds[0], cost, sizeof(*cost)) == ssize_t(sizeof(*cost));
-    close(pipeEnds[0]);
-    int status = 0;
-    if (pid > 0) waitpid(pid, &status, 0);
-    return received && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    std::string report;
+    const int code = testsupport::RunInChild(
+        [&](std::string* out) {
+            Cost measured;
+            const long before = PeakResidentKiB();
+            const double cpuStart = CpuSeconds();
+            const auto start = std::chrono::steady_clock::now();
+            {
+                msModel model;
+                measured.result = damaged::ImportBytes(model, bytes);
+                measured.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+                measured.cpuSeconds = CpuSeconds() - cpuStart;
+                measured.peakGrowthKiB = PeakResidentKiB() - before;
+            }
+            out->assign(reinterpret_cast<const char*>(&measured), sizeof(measured));
+            return 0;
+        },
+        &report);
+    if (code != 0 || report.size() != sizeof(*cost)) return false;
+    std::memcpy(cost, report.data(), sizeof(*cost));
+    return true;
 }
 
 class ImportCost : public ::testing::TestWithParam<CostCase> {};

@@ -4,24 +4,17 @@
 // the bones read whole are still merged.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 
 #include "damaged_support.h"
+#include "test_files.h"
 
 namespace {
 
 damaged::Bytes ReadFixture(const std::string& name) {
-    damaged::Bytes bytes;
     const std::string path = std::string(QEV_DAMAGED_FIXTURES) + "/stop_" + name + ".qev";
-    if (FILE* file = std::fopen(path.c_str(), "rb")) {
-        int c;
-        while ((c = std::fgetc(file)) != EOF) bytes.push_back(uint8_t(c));
-        std::fclose(file);
-    } else {
-        ADD_FAILURE() << "missing fixture " << path;
-    }
-    return bytes;
+    if (!testsupport::FileExists(path)) ADD_FAILURE() << "missing fixture " << path;
+    return testsupport::ReadFile(path);
 }
 
 struct StopCase {

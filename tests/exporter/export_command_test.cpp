@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "empty_model_warning_checks.h"
 #include "export_command.h"
 #include "export_test_support.h"
 #include "win32_standin.h"
@@ -32,12 +33,7 @@ TEST_F(ExportCommand, ModelWithBonesButNoMeshesWarnsBeforeAnyDialog) {
 
     EXPECT_EQ(RunExportCommand(&model), 0);
 
-    ASSERT_EQ(standin::RecordedMessageBoxes().size(), 1u);
-    const standin::MessageBoxRecord& box = standin::RecordedMessageBoxes()[0];
-    EXPECT_EQ(box.text, "The model is empty!  Nothing exported!");
-    EXPECT_EQ(box.caption, "Text Export");
-    EXPECT_EQ(box.style, 0x30u);
-    EXPECT_FALSE(box.hasOwner);
+    ASSERT_NO_FATAL_FAILURE(ExpectEmptyModelWarningBox());
     EXPECT_TRUE(standin::RecordedDialogs().empty());
     EXPECT_TRUE(folder.Names().empty());
     EXPECT_EQ(model.destroyCalls, 0);
@@ -84,7 +80,7 @@ TEST_F(ExportCommand, ChosenFileIsWrittenAndTheModelHandedBackOnce) {
 TEST_F(ExportCommand, ExistingLongerTargetIsReplacedWhole) {
     standin::AddMesh(model, "a");
     const std::string target = folder.File("out.qev");
-    WriteFile(target, Bytes(1000, 0xAB));
+    ASSERT_TRUE(WriteFile(target, Bytes(1000, 0xAB)));
 
     EXPECT_EQ(ExportQevFile(&model, target.c_str()), 0);
 
@@ -99,7 +95,7 @@ TEST_F(ExportCommand, ForeignFilesBesideTheTargetAreNeverTouched) {
     const std::string target = folder.File("out.qev");
     const std::string firstTempName = target + "." + std::to_string(getpid()) + "-0.tmp";
     const Bytes foreign = FromHex("DEADBEEF");
-    WriteFile(firstTempName, foreign);
+    ASSERT_TRUE(WriteFile(firstTempName, foreign));
 
     EXPECT_EQ(ExportQevFile(&model, target.c_str()), 0);
 

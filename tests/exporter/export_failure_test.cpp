@@ -2,24 +2,24 @@
 // temporary file, leaves an existing target exactly as it was and keeps the
 // model. Each export runs in a child process so that a file-size limit or a
 // private mount stays there.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sched.h>
 #include <signal.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <string>
 
+#include "child_process.h"
 #include "export_command.h"
 #include "export_test_support.h"
+#include "private_mount.h"
 
 namespace {
 
 using namespace exporttest;
+using testsupport::EnterPrivateMountNamespace;
+using testsupport::RunInChild;
 
 // A model whose file spans several stream buffers.
 msModel LargeModel() {
@@ -49,17 +49,6 @@ int ReportFrom(const msModel& model, int result) {
     return kFailedAsExpected;
 }
 
-// Runs body in a child process and returns its exit code, or -1 when it died.
-template <typename Body>
-int InChild(Body body) {
-    fflush(nullptr);
-    const pid_t pid = fork();
-    if (pid == 0) _exit(body());
-    int status = 0;
-    if (pid < 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
-    return WEXITSTATUS(status);
-}
-
 struct SizeLimitCase {
     const char* label;
     long limit;  // in bytes, counted from the start or back from the file's end
@@ -84,9 +73,11 @@ TEST_P(ExportUnderSizeLimit, FailsWithoutTraceAndKeepsTheTarget) {
     }
     const long limit = GetParam().fromEnd ? fileSize - GetParam().limit : GetParam().limit;
     const Bytes oldBytes = FromHex("0102030405060708090A");
-    if (GetParam().targetExists) WriteFile(target, oldBytes);
+    if (GetParam().targetExists) {
+        ASSERT_TRUE(WriteFile(target, oldBytes));
+    }
 
-    const int outcome = InChild([&] {
+    const int outcome = RunInChild([&](std::string*) {
         msModel model = LargeModel();
         signal(SIGXFSZ, SIG_IGN);  // a write past the limit then fails with EFBIG
         const rlimit fileLimit = {rlim_t(limit), rlim_t(limit)};
@@ -114,34 +105,14 @@ INSTANTIATE_TEST_SUITE_P(
                       SizeLimitCase{"AllButTheLastByteFitExistingFile", 1, true, true}),
     [](const ::testing::TestParamInfo<SizeLimitCase>& param) { return std::string(param.param.label); });
 
-bool WriteProcFile(const char* path, const std::string& text) {
-    const int fd = open(path, O_WRONLY);
-    if (fd < 0) return false;
-    const bool ok = write(fd, text.data(), text.size()) == ssize_t(text.size());
-    close(fd);
-    return ok;
-}
-
-// A private mount namespace where the calling user may mount a small tmpfs.
-bool EnterPrivateMountNamespace() {
-    const uid_t uid = getuid();
-    const gid_t gid = getgid();
-    if (unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0) return false;
-    WriteProcFile("/proc/self/setgroups", "deny");
-    if (!WriteProcFile("/proc/self/uid_map", "0 " + std::to_string(uid) + " 1")) return false;
-    if (!WriteProcFile("/proc/self/gid_map", "0 " + std::to_string(gid) + " 1")) return false;
-    mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr);
-    return true;
-}
-
 TEST(ExportOnFullFilesystem, FailsWithoutTraceAndKeepsTheTarget) {
     ScratchFolder folder;
     const std::string target = folder.File("out.qev");
-    const int outcome = InChild([&] {
+    const int outcome = RunInChild([&](std::string*) {
         if (!EnterPrivateMountNamespace()) return int(kSkipped);
         if (mount("qevtmp", folder.path().c_str(), "tmpfs", 0, "size=16k") != 0) return int(kSkipped);
         const Bytes oldBytes(3000, 0x5A);
-        WriteFile(target, oldBytes);
+        if (!WriteFile(target, oldBytes)) return int(kCheckFailed);
         msModel model = LargeModel();  // about 35 KB, more than the filesystem holds
         const int report = ReportFrom(model, ExportQevFile(&model, target.c_str()));
         if (report != kFailedAsExpected) return report;
@@ -151,7 +122,7 @@ TEST(ExportOnFullFilesystem, FailsWithoutTraceAndKeepsTheTarget) {
     });
     if (outcome == kSkipped) GTEST_SKIP() << "no private tmpfs mount possible here";
     EXPECT_EQ(outcome, kFailedAsExpected)
-        << "1: reported success, 2: destroyed the model, 78: temporary file left or target changed";
+        << "1: reported success, 2: destroyed the model, 78: old target not written, temporary file left or target changed";
 }
 
 }  // namespace

@@ -1,40 +1,23 @@
-// Shared by the exporter's tests: a scratch folder per test, file bytes, and
-// expected bytes written as hex.
+// Shared by the exporter's tests: a scratch folder per test, file bytes,
+// expected bytes written as hex, and builders for the stand-in model.
 #ifndef QEV_EXPORT_TEST_SUPPORT_H
 #define QEV_EXPORT_TEST_SUPPORT_H
 
-#include <string>
-#include <vector>
+#include <cstdint>
 
+#include "byte_encoding.h"
 #include "model.h"
+#include "test_files.h"
 
 namespace exporttest {
 
-using Bytes = std::vector<unsigned char>;
-
-// A fresh folder, removed with its contents when the object goes.
-class ScratchFolder {
-public:
-    ScratchFolder();
-    ~ScratchFolder();
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-    const std::string& path() const { return path_; }
-    std::string File(const std::string& name) const { return path_ + "/" + name; }
-    std::vector<std::string> Names() const;  // sorted
-
-private:
-    std::string path_;
-};
-
-// Hex digits, blanks and line breaks ignored: "04 00 00 00" -> {4, 0, 0, 0}.
-Bytes FromHex(const std::string& hex);
-std::string ToHex(const Bytes& bytes);
-
-bool FileExists(const std::string& path);
-Bytes ReadFile(const std::string& path);
-void WriteFile(const std::string& path, const Bytes& bytes);
+using testsupport::Bytes;
+using testsupport::FileExists;
+using testsupport::FromHex;
+using testsupport::ReadFile;
+using testsupport::ScratchFolder;
+using testsupport::ToHex;
+using testsupport::WriteFile;
 
 // Builders for the stand-in model.
 msVertex& AddVertex(msMesh& mesh, float x, float y, float z);

@@ -5,11 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "import_check.h"
+#include "test_files.h"
 
 namespace {
 
@@ -27,19 +27,9 @@ std::vector<std::string> InputsIn(const std::string& dir) {
     return paths;
 }
 
-std::vector<uint8_t> ReadAll(const std::string& path) {
-    std::vector<uint8_t> bytes;
-    if (FILE* file = fopen(path.c_str(), "rb")) {
-        int c;
-        while ((c = fgetc(file)) != EOF) bytes.push_back(static_cast<uint8_t>(c));
-        fclose(file);
-    }
-    return bytes;
-}
-
 void ImportEach(const std::vector<std::string>& paths) {
     for (const std::string& path : paths) {
-        const std::vector<uint8_t> bytes = ReadAll(path);
+        const std::vector<uint8_t> bytes = testsupport::ReadFile(path);
         for (qevfuzz::StartModel start : {qevfuzz::StartModel::kEmpty, qevfuzz::StartModel::kWithContent}) {
             EXPECT_EQ(qevfuzz::ImportAndCheck(bytes.data(), bytes.size(), start), "")
                 << path << (start == qevfuzz::StartModel::kEmpty ? " into an empty model" : " into a model");

@@ -1,8 +1,8 @@
 // Hand-written QEV input for the importer tests.
 //
-// The builder spells out the file tables field by field with its own byte
-// shifts; it shares no code with the importer or the exporter, so a fault in
-// either is not mirrored here.
+// The builder spells out the file tables field by field on the tests' own
+// little-endian encoding; it shares no code with the importer or the
+// exporter, so a fault in either is not mirrored here.
 #ifndef QEV_TEST_QEV_BYTES_H
 #define QEV_TEST_QEV_BYTES_H
 
@@ -12,7 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "byte_encoding.h"
+#include "import_bytes.h"
 #include "model.h"
+#include "test_files.h"
 
 namespace qevtest {
 
@@ -38,14 +41,15 @@ struct BoneFields {
     std::array<float, 3> rotation{0, 0, 0};
 };
 
-class QevBytes {
+using testsupport::FromHex;
+using testsupport::ImportBytes;
+using testsupport::TempFile;
+
+// I32, U16, U8, F32 and Raw write single fields; the rest whole records.
+class QevBytes : public testsupport::FieldWriter<QevBytes> {
 public:
     explicit QevBytes(int32_t version) : version_(version) { I32(version); }
 
-    QevBytes& I32(int32_t v);
-    QevBytes& U16(uint16_t v);
-    QevBytes& U8(uint8_t v);
-    QevBytes& F32(float v);
     QevBytes& Text(const std::string& s);  // strLen, then the bytes
     QevBytes& Vertex(const VertexFields& v);
     QevBytes& Triangle(const TriangleFields& t);
@@ -58,27 +62,8 @@ public:
 
 private:
     int32_t version_;
-    std::vector<uint8_t> bytes_;
     std::map<std::string, size_t> marks_;
 };
-
-std::vector<uint8_t> FromHex(const std::string& hex);
-
-// A file on disk for one test, removed again when the object goes.
-class TempFile {
-public:
-    explicit TempFile(const std::vector<uint8_t>& bytes);
-    ~TempFile();
-    TempFile(const TempFile&) = delete;
-    TempFile& operator=(const TempFile&) = delete;
-    const char* Path() const { return path_.c_str(); }
-
-private:
-    std::string path_;
-};
-
-// Writes the bytes to a file and imports it into model; the command's result.
-int ImportBytes(msModel& model, const std::vector<uint8_t>& bytes);
 
 // Mesh names and counts, the first vertex's four bone references and the bone
 // names, as one line for the table tests: "body 2v 1t [0 1 -1 5]; mesh1 0v 1t | bones a b".
