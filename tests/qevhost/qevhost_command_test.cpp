@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "qevhost_runner.h"
+#include "test_files.h"
 #include "win32_api.h"
 
 namespace {
@@ -57,21 +58,21 @@ TEST(QevhostImport, CancelReturnsZeroAfterOneOpenRequest) {
 }
 
 TEST(QevhostImport, IntoModelStartsFromThatModelAndSummaryCounts) {
-    ScratchFolder scratch;
-    WriteText(scratch / "model.json", R"({"meshes": [{"name": "body", "vertices": [{}, {}, {}],
+    testsupport::ScratchFolder scratch;
+    WriteText(scratch.File("model.json"), R"({"meshes": [{"name": "body", "vertices": [{}, {}, {}],
                                                       "triangles": [{}]}], "bones": [{"name": "root"}]})");
     const QevhostRun run =
-        RunQevhost({"import", "x.qev", "--cancel", "--summary", "--into", (scratch / "model.json").string()});
+        RunQevhost({"import", "x.qev", "--cancel", "--summary", "--into", scratch.File("model.json")});
     EXPECT_EQ(run.exitStatus, 0) << run.err;
     EXPECT_EQ(run.Report()["model"],
               Json::parse(R"({"meshes": [{"name": "body", "vertices": 3, "triangles": 1}], "bones": ["root"]})"));
 }
 
 TEST(QevhostExport, CancelAsksForASaveFileAndWritesNothing) {
-    ScratchFolder scratch;
-    WriteText(scratch / "model.json", kOneMeshModel);
+    testsupport::ScratchFolder scratch;
+    WriteText(scratch.File("model.json"), kOneMeshModel);
     const QevhostRun run =
-        RunQevhost({"export", (scratch / "model.json").string(), (scratch / "out.qev").string(), "--cancel"});
+        RunQevhost({"export", scratch.File("model.json"), scratch.File("out.qev"), "--cancel"});
     EXPECT_EQ(run.exitStatus, 0) << run.err;
     Json report = run.Report();
     EXPECT_EQ(report["result"], 0);
@@ -79,13 +80,13 @@ TEST(QevhostExport, CancelAsksForASaveFileAndWritesNothing) {
     ASSERT_EQ(report["dialogs"].size(), 1u);
     ExpectDialog(report["dialogs"][0], "GetSaveFileNameA", "Export QEV Object", 2054);
     EXPECT_EQ(report["model"]["meshes"][0]["name"], "body");
-    EXPECT_FALSE(std::filesystem::exists(scratch / "out.qev"));
+    EXPECT_FALSE(testsupport::FileExists(scratch.File("out.qev")));
 }
 
 TEST(QevhostExport, EmptyModelShowsTheWarningBoxInTheReport) {
-    ScratchFolder scratch;
-    WriteText(scratch / "model.json", R"({"bones": [{"name": "root"}]})");
-    const QevhostRun run = RunQevhost({"export", (scratch / "model.json").string(), (scratch / "out.qev").string()});
+    testsupport::ScratchFolder scratch;
+    WriteText(scratch.File("model.json"), R"({"bones": [{"name": "root"}]})");
+    const QevhostRun run = RunQevhost({"export", scratch.File("model.json"), scratch.File("out.qev")});
     EXPECT_EQ(run.exitStatus, 0) << run.err;
     Json report = run.Report();
     EXPECT_EQ(report["dialogs"], Json::array());
@@ -125,11 +126,11 @@ std::string WithFolder(std::string text, const std::string& folder) {
 }
 
 TEST(QevhostUsage, BadInputGivesOneLineOnStderrNoReportAndStatus2) {
-    ScratchFolder scratch;
-    const std::string dir = scratch.path().string();
-    WriteText(scratch / "model.json", kOneMeshModel);
-    WriteText(scratch / "not-json.json", "{\"meshes\": [");
-    WriteText(scratch / "bad-schema.json", R"({"meshes": [{"vertices": [{"weights": [1, 2]}]}]})");
+    testsupport::ScratchFolder scratch;
+    const std::string dir = scratch.path();
+    WriteText(scratch.File("model.json"), kOneMeshModel);
+    WriteText(scratch.File("not-json.json"), "{\"meshes\": [");
+    WriteText(scratch.File("bad-schema.json"), R"({"meshes": [{"vertices": [{"weights": [1, 2]}]}]})");
     for (const UsageCase& c : kUsageCases) {
         std::vector<std::string> args;
         std::string shown;

@@ -3,7 +3,6 @@
 #ifndef QEV_TESTS_QEVHOST_RUNNER_H
 #define QEV_TESTS_QEVHOST_RUNNER_H
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -18,22 +17,7 @@ struct QevhostRun {
 
 QevhostRun RunQevhost(const std::vector<std::string>& args);
 
-// A fresh folder under the system's temporary folder, removed with the object.
-class ScratchFolder {
-public:
-    ScratchFolder();
-    ~ScratchFolder();
-    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-    const std::filesystem::path& path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
-
-std::string ReadBytes(const std::filesystem::path& path);
-void WriteText(const std::filesystem::path& path, const std::string& text);
-
-// "04000000 0100" -> bytes; spaces and line breaks are ignored.
-std::string BytesFromHex(const std::string& hex);
+// Text files for qevhost's input, on the shared test-file helpers.
+void WriteText(const std::string& path, const std::string& text);
 
 #endif

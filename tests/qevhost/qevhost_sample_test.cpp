@@ -4,6 +4,7 @@
 
 #include "model_json.h"
 #include "qevhost_runner.h"
+#include "test_files.h"
 
 namespace {
 
@@ -56,21 +57,21 @@ const char kSampleFileHex[] =
     "08 6DE263686F697265  00000000 00001040 0000003F  000000BF 00000000 00000000"; // m\xE2choire
 
 TEST(QevhostSample, ExportWritesTheLayoutByteForByteAndDestroysTheModelOnce) {
-    ScratchFolder scratch;
-    const QevhostRun run = RunQevhost({"export", kSampleModel, (scratch / "sample.qev").string()});
+    testsupport::ScratchFolder scratch;
+    const QevhostRun run = RunQevhost({"export", kSampleModel, scratch.File("sample.qev")});
     ASSERT_EQ(run.exitStatus, 0) << run.err;
     Json report = run.Report();
     EXPECT_EQ(report["result"], 0);
     EXPECT_EQ(report["destroy_calls"], 1);
     EXPECT_EQ(report["message_boxes"], Json::array());
-    const std::string expected = BytesFromHex(kSampleFileHex);
+    const testsupport::Bytes expected = testsupport::FromHex(kSampleFileHex);
     ASSERT_EQ(expected.size(), 730u);
-    EXPECT_EQ(ReadBytes(scratch / "sample.qev"), expected);
+    EXPECT_EQ(testsupport::ReadFile(scratch.File("sample.qev")), expected);
 }
 
 TEST(QevhostSample, ExportedThenImportedIntoAnEmptyModelComesBackEqual) {
-    ScratchFolder scratch;
-    const std::string file = (scratch / "sample.qev").string();
+    testsupport::ScratchFolder scratch;
+    const std::string file = scratch.File("sample.qev");
     ASSERT_EQ(RunQevhost({"export", kSampleModel, file}).exitStatus, 0);
     const QevhostRun run = RunQevhost({"import", file});
     ASSERT_EQ(run.exitStatus, 0) << run.err;
