@@ -21,10 +21,10 @@ int ExportQevFile(msModel* model, const char* path) {
     if (!model) return -1;
     PendingFile file;
     if (!OpenPendingFile(path, &file)) return -1;
-    const bool written = WriteModel(model, &file);
-    // Commit even after a failed write: it closes the stream and removes the
-    // temporary file, leaving the chosen path as it was.
-    if (!CommitPendingFile(&file) || !written) return -1;
+    WriteModel(model, &file);
+    // A failed write is remembered by the file: the commit then closes the
+    // stream and removes the temporary file, leaving the chosen path as it was.
+    if (!CommitPendingFile(&file)) return -1;
     // The host takes the model back only once the file is complete and in place.
     msModel_Destroy(model);
     return 0;

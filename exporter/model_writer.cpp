@@ -158,17 +158,16 @@ void WriteBone(msBone* bone, PendingFile* file) {
 
 }  // namespace
 
-bool WriteModel(msModel* model, PendingFile* file) {
+void WriteModel(msModel* model, PendingFile* file) {
     unsigned char header[8];
     const int32_t numMeshes = msModel_GetMeshCount(model);
     PutI32(header, kWrittenVersion);
     PutI32(header + 4, numMeshes);
     WritePending(file, header, sizeof(header));
     for (int32_t i = 0; i < numMeshes && !file->failed; ++i) WriteMesh(msModel_GetMeshAt(model, i), file);
-    if (file->failed) return false;
+    if (file->failed) return;
 
     const int32_t numBones = msModel_GetBoneCount(model);
     WriteCount(file, numBones);
     for (int32_t b = 0; b < numBones && !file->failed; ++b) WriteBone(msModel_GetBoneAt(model, b), file);
-    return !file->failed;
 }

@@ -5,8 +5,9 @@
 #include "file_commit.h"
 #include "msLib.h"
 
-// Writes the whole model to file, one record per write. Returns false as soon
-// as a write has failed; the model is never changed.
-bool WriteModel(msModel* model, PendingFile* file);
+// Writes the whole model to file, one record per write, and stops at the first
+// failed write (the file then remembers it and is not committed). The model is
+// never changed.
+void WriteModel(msModel* model, PendingFile* file);
 
 #endif
