@@ -76,9 +76,9 @@ void FillMesh(msMesh& mesh, int32_t meshNumber, const ModelShape& shape) {
 }  // namespace
 
 void BuildModel(const ModelShape& shape, msModel& model) {
-    for (int32_t m = 0; m < shape.meshes; ++m) FillMesh(standin::AddMesh(model, MeshName(m)), m, shape);
+    for (int32_t m = 0; m < shape.meshes; ++m) FillMesh(qevmodel::AddMesh(model, MeshName(m)), m, shape);
     for (int32_t b = 0; b < shape.bones; ++b) {
-        msBone& bone = standin::AddBone(model, BoneName(b));
+        msBone& bone = qevmodel::AddBone(model, BoneName(b));
         bone.position[0] = static_cast<float>(b) * 0.1f;
         bone.position[1] = 1.0f;
         bone.rotation[2] = static_cast<float>(b) * 0.01f;

@@ -32,7 +32,7 @@ bool WriteModelFile(const msModel& source, const std::string& path, size_t* heap
     HeapCountBegin();
     const int result = ImportQevFile(&imported, path.c_str());
     *heapPeak = HeapCountEnd();
-    return result == 0 && standin::SameContent(source, imported);
+    return result == 0 && qevmodel::SameContent(source, imported);
 }
 
 bool WriteShapeFile(const ModelShape& shape, const std::string& path, size_t* heapPeak) {
@@ -89,7 +89,7 @@ bool Prepare(const Options& options, Setup* s) {
     s->decoded = DecodeModel(s->model);
     msModel floorModel;
     ImportHostCalls(s->decoded, &floorModel);
-    if (!standin::SameContent(floorModel, s->model)) return false;
+    if (!qevmodel::SameContent(floorModel, s->model)) return false;
 
     // Without triangles, so the bones' share of the import shows.
     const ModelShape oneBone{options.meshes, options.verticesPerMesh, 0, 1};

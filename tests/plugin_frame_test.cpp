@@ -50,7 +50,7 @@ protected:
         ASSERT_NE(library.handle, nullptr) << dlerror();
         ASSERT_NE(library.create, nullptr);
         ASSERT_NE(library.destroy, nullptr);
-        standin::AddMesh(model, "body");  // the exporter asks for a file only for a model with meshes
+        qevmodel::AddMesh(model, "body");  // the exporter asks for a file only for a model with meshes
     }
     PlugInLibrary library{GetParam().library};
     msModel model;
@@ -97,7 +97,7 @@ TEST_P(PlugInFrame, CancelledChooserReturnsZeroAndLeavesTheModelAloneEveryRun) {
     EXPECT_EQ(plugIn->Execute(&model), 0);
     EXPECT_EQ(plugIn->Execute(&model), 0);
     EXPECT_EQ(standin::RecordedDialogs().size(), 2u);
-    EXPECT_TRUE(standin::SameContent(model, before));
+    EXPECT_TRUE(qevmodel::SameContent(model, before));
     EXPECT_EQ(model.destroyCalls, 0);
     library.destroy(plugIn);
 }
@@ -139,7 +139,7 @@ TEST(ExporterFrame, EmptyModelIsRefusedWithTheWarningBoxBeforeAnyDialog) {
     ASSERT_NE(library.handle, nullptr) << dlerror();
     standin::ResetWin32StandIn();
     msModel model;
-    standin::AddBone(model, "root");  // bones alone do not count
+    qevmodel::AddBone(model, "root");  // bones alone do not count
     cMsPlugIn* plugIn = library.create();
     EXPECT_EQ(plugIn->Execute(&model), 0);
     EXPECT_TRUE(standin::RecordedDialogs().empty());

@@ -60,12 +60,12 @@ msModel EmptyModel() { return msModel(); }
 // A model the file's bones partly match ("arm"), with a mesh of its own.
 msModel ModelWithContent() {
     msModel model;
-    msMesh& mesh = standin::AddMesh(model, "old");
+    msMesh& mesh = qevmodel::AddMesh(model, "old");
     mesh.vertices.resize(1);
     mesh.vertices[0].boneIndex = 1;
     mesh.vertices[0].ex.boneIndices[0] = 0;
-    standin::AddBone(model, "x");
-    standin::AddBone(model, "arm");
+    qevmodel::AddBone(model, "x");
+    qevmodel::AddBone(model, "arm");
     return model;
 }
 
@@ -146,7 +146,7 @@ TEST_P(EveryCut, KeepsExactlyTheRecordsReadWhole) {
         msModel model = start;
         ASSERT_EQ(ImportBytes(model, cut), 0) << "cut at " << length;
         const msModel expected = ExpectedAfterCut(start, whole, file.layout(), length);
-        ASSERT_TRUE(standin::SameContent(model, expected))
+        ASSERT_TRUE(qevmodel::SameContent(model, expected))
             << "cut at " << length << " of " << file.size() << "\n got      " << Summary(model)
             << "\n expected " << Summary(expected);
     }
@@ -185,7 +185,7 @@ TEST(EveryCutAcrossTheReadBuffer, KeepsExactlyTheRecordsReadWhole) {
         msModel model = start;
         ASSERT_EQ(ImportBytes(model, cut), 0) << "cut at " << length;
         const msModel expected = ExpectedAfterCut(start, whole, file.layout(), length);
-        ASSERT_TRUE(standin::SameContent(model, expected))
+        ASSERT_TRUE(qevmodel::SameContent(model, expected))
             << "cut at " << length << "\n got      " << Summary(model) << "\n expected " << Summary(expected);
     }
 }

@@ -38,7 +38,7 @@ using testsupport::WriteFile;
 msModel RichModel() {
     msModel model;
     for (int m = 0; m < 3; ++m) {
-        msMesh& mesh = standin::AddMesh(model, m == 1 ? std::string(255, 'n') : "mesh" + std::to_string(m));
+        msMesh& mesh = qevmodel::AddMesh(model, m == 1 ? std::string(255, 'n') : "mesh" + std::to_string(m));
         for (int i = 0; i < 300; ++i) {
             msVertex& vertex = mesh.vertices.emplace_back();
             vertex.position[0] = float(i);
@@ -46,7 +46,7 @@ msModel RichModel() {
         }
         for (int i = 0; i < 60; ++i) mesh.triangles.emplace_back().vertexIndices[1] = uint16_t(i);
     }
-    for (int b = 0; b < 40; ++b) standin::AddBone(model, "bone" + std::to_string(b));
+    for (int b = 0; b < 40; ++b) qevmodel::AddBone(model, "bone" + std::to_string(b));
     return model;
 }
 

@@ -69,7 +69,7 @@ TEST_P(ManyBonesImport, MergesInOnePass) {
     for (int32_t b = 0; b < kBones; ++b) file.Bone(GetParam().boneName(b), {});
 
     msModel model;
-    standin::AddBone(model, "bone5");  // a distinct-named file bone finds it
+    qevmodel::AddBone(model, "bone5");  // a distinct-named file bone finds it
     const double start = CpuSeconds();
     ASSERT_EQ(damaged::ImportBytes(model, file.bytes()), 0);
     EXPECT_LT(CpuSeconds() - start, 1.0);

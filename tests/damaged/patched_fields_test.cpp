@@ -43,8 +43,8 @@ const char kBase[] = R"("body" 1v 1t [2 2 2 2]; "mesh1" 0v 1t | "a" "b" "root")"
 // moves the references from 0 to 2.
 std::string ImportPatched(const Bytes& bytes, std::chrono::steady_clock::duration* took) {
     msModel model;
-    standin::AddBone(model, "a");
-    standin::AddBone(model, "b");
+    qevmodel::AddBone(model, "a");
+    qevmodel::AddBone(model, "b");
     const auto start = std::chrono::steady_clock::now();
     const int result = ImportBytes(model, bytes);
     *took = std::chrono::steady_clock::now() - start;

@@ -31,8 +31,8 @@ TEST_P(StopPlace, KeepsWhatWasReadWhole) {
     const damaged::Bytes bytes = ReadFixture(GetParam().fixture);
     ASSERT_EQ(bytes.size(), GetParam().size) << "fixture changed";
     msModel model;
-    standin::AddBone(model, "a");
-    standin::AddBone(model, "b");
+    qevmodel::AddBone(model, "a");
+    qevmodel::AddBone(model, "b");
     ASSERT_EQ(damaged::ImportBytes(model, bytes), 0);
     EXPECT_EQ(damaged::Summary(model), GetParam().summary);
 }

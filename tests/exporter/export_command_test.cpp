@@ -27,7 +27,7 @@ protected:
 };
 
 TEST_F(ExportCommand, ModelWithBonesButNoMeshesWarnsBeforeAnyDialog) {
-    standin::AddBone(model, "root");
+    qevmodel::AddBone(model, "root");
     const msModel before = model;
     standin::ScriptDialogAnswer(folder.File("out.qev"));
 
@@ -37,11 +37,11 @@ TEST_F(ExportCommand, ModelWithBonesButNoMeshesWarnsBeforeAnyDialog) {
     EXPECT_TRUE(standin::RecordedDialogs().empty());
     EXPECT_TRUE(folder.Names().empty());
     EXPECT_EQ(model.destroyCalls, 0);
-    EXPECT_TRUE(standin::SameContent(model, before));
+    EXPECT_TRUE(qevmodel::SameContent(model, before));
 }
 
 TEST_F(ExportCommand, CancelWritesNothingAndKeepsTheModel) {
-    standin::AddMesh(model, "a");
+    qevmodel::AddMesh(model, "a");
     standin::ScriptDialogCancel();
 
     EXPECT_EQ(RunExportCommand(&model), 0);
@@ -53,7 +53,7 @@ TEST_F(ExportCommand, CancelWritesNothingAndKeepsTheModel) {
 }
 
 TEST_F(ExportCommand, PathInMissingFolderFailsSilently) {
-    standin::AddMesh(model, "a");
+    qevmodel::AddMesh(model, "a");
     const msModel before = model;
     standin::ScriptDialogAnswer(folder.File("missing/out.qev"));
 
@@ -62,11 +62,11 @@ TEST_F(ExportCommand, PathInMissingFolderFailsSilently) {
     EXPECT_TRUE(standin::RecordedMessageBoxes().empty());
     EXPECT_TRUE(folder.Names().empty());
     EXPECT_EQ(model.destroyCalls, 0);
-    EXPECT_TRUE(standin::SameContent(model, before));
+    EXPECT_TRUE(qevmodel::SameContent(model, before));
 }
 
 TEST_F(ExportCommand, ChosenFileIsWrittenAndTheModelHandedBackOnce) {
-    standin::AddMesh(model, "a");
+    qevmodel::AddMesh(model, "a");
     standin::ScriptDialogAnswer(folder.File("out.qev"));
 
     EXPECT_EQ(RunExportCommand(&model), 0);
@@ -78,7 +78,7 @@ TEST_F(ExportCommand, ChosenFileIsWrittenAndTheModelHandedBackOnce) {
 }
 
 TEST_F(ExportCommand, ExistingLongerTargetIsReplacedWhole) {
-    standin::AddMesh(model, "a");
+    qevmodel::AddMesh(model, "a");
     const std::string target = folder.File("out.qev");
     ASSERT_TRUE(WriteFile(target, Bytes(1000, 0xAB)));
 
@@ -91,7 +91,7 @@ TEST_F(ExportCommand, ExistingLongerTargetIsReplacedWhole) {
 // The temporary file is created exclusively: a file that already holds a
 // candidate name (say, left by an interrupted run) is skipped, not reused.
 TEST_F(ExportCommand, ForeignFilesBesideTheTargetAreNeverTouched) {
-    standin::AddMesh(model, "a");
+    qevmodel::AddMesh(model, "a");
     const std::string target = folder.File("out.qev");
     const std::string firstTempName = target + "." + std::to_string(getpid()) + "-0.tmp";
     const Bytes foreign = FromHex("DEADBEEF");
@@ -105,7 +105,7 @@ TEST_F(ExportCommand, ForeignFilesBesideTheTargetAreNeverTouched) {
 }
 
 TEST_F(ExportCommand, TargetThatIsAFolderFailsAndStaysAFolder) {
-    standin::AddMesh(model, "a");
+    qevmodel::AddMesh(model, "a");
     const std::string target = folder.File("taken");
     ASSERT_EQ(mkdir(target.c_str(), 0777), 0);
 
@@ -119,7 +119,7 @@ TEST_F(ExportCommand, TargetThatIsAFolderFailsAndStaysAFolder) {
 }
 
 TEST_F(ExportCommand, NullModelOrPathIsRefused) {
-    standin::AddMesh(model, "a");
+    qevmodel::AddMesh(model, "a");
     EXPECT_EQ(ExportQevFile(nullptr, folder.File("out.qev").c_str()), -1);
     EXPECT_EQ(ExportQevFile(&model, nullptr), -1);
     EXPECT_EQ(ExportQevFile(&model, ""), -1);

@@ -24,13 +24,13 @@ using testsupport::RunInChild;
 // A model whose file spans several stream buffers.
 msModel LargeModel() {
     msModel model;
-    msMesh& mesh = standin::AddMesh(model, "body");
+    msMesh& mesh = qevmodel::AddMesh(model, "body");
     for (int i = 0; i < 400; ++i) {
         msVertex& vertex = AddVertex(mesh, float(i), 1.0f, 2.0f);
         SetWeights(vertex, 50, 30, 20);
     }
     for (int i = 0; i < 200; ++i) AddTriangle(mesh, uint16_t(i), uint16_t(i + 1), uint16_t(i + 2));
-    for (int i = 0; i < 20; ++i) standin::AddBone(model, "bone" + std::to_string(i));
+    for (int i = 0; i < 20; ++i) qevmodel::AddBone(model, "bone" + std::to_string(i));
     return model;
 }
 

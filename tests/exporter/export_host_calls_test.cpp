@@ -110,10 +110,10 @@ protected:
 };
 
 TEST_F(ExportHostCalls, RecordsAreFetchedInFileOrderAndTheModelIsDestroyedLast) {
-    msMesh& mesh = standin::AddMesh(model, "m");
+    msMesh& mesh = qevmodel::AddMesh(model, "m");
     AddVertex(mesh, 0, 0, 0);
     AddTriangle(mesh, 0, 0, 0);
-    standin::AddBone(model, "b");
+    qevmodel::AddBone(model, "b");
     standin::ScriptDialogAnswer(folder.File("out.qev"));
 
     ASSERT_EQ(RunExportCommand(&model), 0);
@@ -138,8 +138,8 @@ TEST_F(ExportHostCalls, RecordsAreFetchedInFileOrderAndTheModelIsDestroyedLast) 
 }
 
 TEST_F(ExportHostCalls, NamesWithoutTerminatorAreCutAtTheirBounds) {
-    standin::AddMesh(model, "m");
-    standin::AddBone(model, "b");
+    qevmodel::AddMesh(model, "m");
+    qevmodel::AddBone(model, "b");
     g_unterminatedNames = true;
 
     ASSERT_EQ(ExportQevFile(&model, folder.File("out.qev").c_str()), 0);
@@ -153,7 +153,7 @@ TEST_F(ExportHostCalls, NamesWithoutTerminatorAreCutAtTheirBounds) {
 }
 
 TEST_F(ExportHostCalls, FailedExportNeverDestroysTheModel) {
-    standin::AddMesh(model, "m");
+    qevmodel::AddMesh(model, "m");
     ASSERT_EQ(ExportQevFile(&model, folder.File("missing/out.qev").c_str()), -1);
     for (const std::string& call : g_calls) EXPECT_NE(call, "msModel_Destroy");
 }

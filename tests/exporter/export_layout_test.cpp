@@ -34,7 +34,7 @@ protected:
 };
 
 TEST_F(ExportLayout, OneMeshWithThreeVerticesAndOneTriangleIs248Bytes) {
-    msMesh& mesh = standin::AddMesh(model, "m");
+    msMesh& mesh = qevmodel::AddMesh(model, "m");
     msVertex& v0 = AddVertex(mesh, 1.0f, 2.0f, -3.0f);
     v0.ex.extra[0] = 7;
     v0.ex.extra[1] = 0xFFFFFFFFu;
@@ -89,7 +89,7 @@ TEST_F(ExportLayout, OneMeshWithThreeVerticesAndOneTriangleIs248Bytes) {
 }
 
 TEST_F(ExportLayout, EmptyMeshNamedAIs26Bytes) {
-    standin::AddMesh(model, "a");
+    qevmodel::AddMesh(model, "a");
     EXPECT_EQ(ToHex(Export()), ToHex(FromHex("04000000 01000000 00000000 00000000 00000000 01 61 00000000")));
 }
 
@@ -105,7 +105,7 @@ void PrintTo(const WeightCase& weights, std::ostream* out) {
 class ExportWeights : public ExportLayout, public ::testing::WithParamInterface<WeightCase> {};
 
 TEST_P(ExportWeights, PercentagesBecomeNearestFloatFractionsWithUnclampedRemainder) {
-    msMesh& mesh = standin::AddMesh(model, "");
+    msMesh& mesh = qevmodel::AddMesh(model, "");
     msVertex& vertex = AddVertex(mesh, 0, 0, 0);
     SetWeights(vertex, GetParam().percent[0], GetParam().percent[1], GetParam().percent[2]);
     const Bytes written = Export();
@@ -137,7 +137,7 @@ void PrintTo(const MeshNameCase& name, std::ostream* out) { *out << name.label; 
 class ExportMeshNames : public ExportLayout, public ::testing::WithParamInterface<MeshNameCase> {};
 
 TEST_P(ExportMeshNames, NameIsLengthByteAndBytesAtMost255) {
-    standin::AddMesh(model, GetParam().hostName);
+    qevmodel::AddMesh(model, GetParam().hostName);
     const Bytes expected = FromHex("04000000 01000000 00000000 00000000 00000000" + GetParam().storedHex + "00000000");
     EXPECT_EQ(ToHex(Export()), ToHex(expected));
 }
@@ -151,15 +151,15 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<MeshNameCase>& param) { return std::string(param.param.label); });
 
 TEST_F(ExportLayout, BonesFollowTheMeshesWithNamesOfAtMost99BytesAndTheirPose) {
-    standin::AddMesh(model, "");
-    msBone& first = standin::AddBone(model, std::string(99, 'b'));
+    qevmodel::AddMesh(model, "");
+    msBone& first = qevmodel::AddBone(model, std::string(99, 'b'));
     first.position[0] = 1;
     first.position[1] = 2;
     first.position[2] = 3;
     first.rotation[0] = 0.5f;
     first.rotation[1] = -0.5f;
-    standin::AddBone(model, std::string(99, 'c') + "overflow");
-    standin::AddBone(model, "");
+    qevmodel::AddBone(model, std::string(99, 'c') + "overflow");
+    qevmodel::AddBone(model, "");
 
     const Bytes expected = FromHex(
         "04000000 01000000 00000000 00000000 00000000 00"
@@ -170,8 +170,8 @@ TEST_F(ExportLayout, BonesFollowTheMeshesWithNamesOfAtMost99BytesAndTheirPose) {
 }
 
 TEST_F(ExportLayout, EveryMeshWritesItsBlockInHostOrder) {
-    standin::AddMesh(model, "x");
-    msMesh& second = standin::AddMesh(model, "y");
+    qevmodel::AddMesh(model, "x");
+    msMesh& second = qevmodel::AddMesh(model, "y");
     AddTriangle(second, 1, 2, 3);
     const Bytes expected = FromHex(
         "04000000 02000000"

@@ -61,7 +61,7 @@ private:
 // at its bones, and bones whose names a file may well reuse ("root", "").
 msModel ModelWithContent() {
     msModel model;
-    msMesh& body = standin::AddMesh(model, "body");
+    msMesh& body = qevmodel::AddMesh(model, "body");
     for (int i = 0; i < 3; ++i) {
         msVertex& v = body.vertices.emplace_back();
         v.position[0] = float(i);
@@ -72,10 +72,10 @@ msModel ModelWithContent() {
     msTriangle& t = body.triangles.emplace_back();
     t.vertexIndices[1] = 1;
     t.vertexIndices[2] = 2;
-    standin::AddMesh(model, "group_0");
+    qevmodel::AddMesh(model, "group_0");
     const char* boneNames[] = {"root", "", "tip"};
     for (const char* name : boneNames) {
-        msBone& bone = standin::AddBone(model, name);
+        msBone& bone = qevmodel::AddBone(model, name);
         bone.position[1] = 2.0f;
     }
     return model;
@@ -105,7 +105,7 @@ std::string Check(const msModel& before, const msModel& after, size_t size) {
     msModel kept;  // only the items that were there before, not the whole import
     kept.meshes.assign(after.meshes.begin(), after.meshes.begin() + std::ptrdiff_t(before.meshes.size()));
     kept.bones.assign(after.bones.begin(), after.bones.begin() + std::ptrdiff_t(before.bones.size()));
-    if (!standin::SameContent(kept, before)) return "the import changed meshes or bones that were there before";
+    if (!qevmodel::SameContent(kept, before)) return "the import changed meshes or bones that were there before";
     if (LeastBytesBehind(before, after) > size) return "the import added more than the input holds";
     return "";
 }

@@ -32,8 +32,8 @@ TEST_P(BoneMerge, FindsOrAddsBonesAndRebindsEveryReferenceOnce) {
     const MergeCase& c = GetParam();
     const int32_t n = static_cast<int32_t>(c.fileBones.size());
     msModel model;
-    for (const std::string& name : c.modelBones) standin::AddBone(model, name);
-    msMesh& before = standin::AddMesh(model, "before");  // references here are not this file's
+    for (const std::string& name : c.modelBones) qevmodel::AddBone(model, name);
+    msMesh& before = qevmodel::AddMesh(model, "before");  // references here are not this file's
     before.vertices.resize(1);
     before.vertices[0].boneIndex = 0;
     before.vertices[0].ex.boneIndices[0] = 1;
@@ -96,7 +96,7 @@ void ExpectPose(const msBone& bone, float position, float rotation) {
 
 TEST(BoneMergePose, AFoundBoneKeepsItsOwnPoseAndTheFirstOfTwoNamesGivesIt) {
     msModel model;
-    msBone& existing = standin::AddBone(model, "B");
+    msBone& existing = qevmodel::AddBone(model, "B");
     for (int n = 0; n < 3; ++n) existing.position[n] = existing.rotation[n] = 9;
     QevBytes file(4);
     file.I32(0).I32(3);

@@ -102,7 +102,7 @@ const char kVersion4File[] =
 
 TEST(ImportHexFile, Version4RecordsLandInTheirFields) {
     msModel model;
-    standin::AddBone(model, "b");
+    qevmodel::AddBone(model, "b");
     ASSERT_EQ(ImportBytes(model, FromHex(kVersion4File)), 0);
     EXPECT_EQ(Summary(model), "body 1v 0t [0 1 -1 5]; mesh1 0v 1t | bones b a");
     const msVertex& v = model.meshes[0].vertices[0];
@@ -202,7 +202,7 @@ TEST(ImportGeostates, EachBlocksGeostateMeshesFollowItAndHoldOnlyTriangles) {
     file.I32(1).Bone({"root", {}, {}});
 
     msModel model;
-    standin::AddBone(model, "first");
+    qevmodel::AddBone(model, "first");
     ASSERT_EQ(ImportBytes(model, file.Bytes()), 0);
     // Block 1's vertices are re-bound although geostate meshes sit between the blocks.
     EXPECT_EQ(Summary(model), "group_0 1v 0t [1 -1 -1 -1]; mesh1 0v 1t; mesh2 0v 2t; group_1 2v 1t [1 -1 -1 -1]"
@@ -213,8 +213,8 @@ TEST(ImportGeostates, EachBlocksGeostateMeshesFollowItAndHoldOnlyTriangles) {
 
 TEST(ImportGroupNames, CountBlocksInTheFileNotHostMeshes) {
     msModel model;
-    standin::AddMesh(model, "old").vertices.resize(2);
-    standin::AddMesh(model, "older");
+    qevmodel::AddMesh(model, "old").vertices.resize(2);
+    qevmodel::AddMesh(model, "older");
     const msModel before = model;
     QevBytes file(2);
     file.I32(3);
@@ -228,7 +228,7 @@ TEST(ImportGroupNames, CountBlocksInTheFileNotHostMeshes) {
     EXPECT_EQ(Summary(model),
               "old 2v 0t [-1 -1 -1 -1]; older 0v 0t; group_0 1v 0t [-1 -1 -1 -1]; mesh3 0v 0t;"
               " group_2 1v 0t [-1 -1 -1 -1] | bones");
-    EXPECT_TRUE(standin::SameContent(before, [&] {
+    EXPECT_TRUE(qevmodel::SameContent(before, [&] {
         msModel firstTwo = model;
         firstTwo.meshes.resize(2);
         return firstTwo;
@@ -301,18 +301,18 @@ INSTANTIATE_TEST_SUITE_P(ZeroOrLess, ImportMeshCounts, ::testing::Values(0, -1, 
 
 TEST(ImportOpening, EmptyFileAddsNothing) {
     msModel model;
-    standin::AddMesh(model, "kept");
+    qevmodel::AddMesh(model, "kept");
     const msModel before = model;
     EXPECT_EQ(ImportBytes(model, {}), 0);
-    EXPECT_TRUE(standin::SameContent(model, before));
+    EXPECT_TRUE(qevmodel::SameContent(model, before));
 }
 
 TEST(ImportOpening, UnopenablePathIsMinusOneAndLeavesTheModel) {
     msModel model;
-    standin::AddMesh(model, "kept");
+    qevmodel::AddMesh(model, "kept");
     const msModel before = model;
     EXPECT_EQ(ImportQevFile(&model, "/nonexistent-folder/model.qev"), -1);
-    EXPECT_TRUE(standin::SameContent(model, before));
+    EXPECT_TRUE(qevmodel::SameContent(model, before));
 }
 
 TEST(ImportOpening, TheCommandImportsThePathTheDialogChose) {

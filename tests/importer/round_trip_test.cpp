@@ -22,7 +22,7 @@ msModel RichModel() {
     msModel model;
     const int32_t numBones = 4;
     for (int32_t b = 0; b < numBones; ++b) {
-        msBone& bone = standin::AddBone(model, NameOf(b == 0 ? 99 : 5 + b, b));
+        msBone& bone = qevmodel::AddBone(model, NameOf(b == 0 ? 99 : 5 + b, b));
         for (int n = 0; n < 3; ++n) {
             bone.position[n] = 0.1f * static_cast<float>(b + n);
             bone.rotation[n] = -1.5f * static_cast<float>(b * n);
@@ -31,7 +31,7 @@ msModel RichModel() {
     const size_t nameLengths[] = {127, 0, 1, 40};
     int32_t weight = 0;
     for (int m = 0; m < 4; ++m) {
-        msMesh& mesh = standin::AddMesh(model, NameOf(nameLengths[m], m));
+        msMesh& mesh = qevmodel::AddMesh(model, NameOf(nameLengths[m], m));
         const int numVertices = m == 1 ? 0 : 40;  // mesh 1 holds triangles only
         for (int v = 0; v < numVertices; ++v) {
             msVertex vertex;
@@ -69,7 +69,7 @@ TEST(RoundTrip, ExportedModelImportsBackEqual) {
     msModel imported;
     ASSERT_EQ(ImportQevFile(&imported, path.c_str()), 0);
     std::remove(path.c_str());
-    EXPECT_TRUE(standin::SameContent(original, imported));
+    EXPECT_TRUE(qevmodel::SameContent(original, imported));
     ASSERT_EQ(imported.meshes.size(), original.meshes.size());
     EXPECT_EQ(imported.meshes[0].name, original.meshes[0].name);  // 127 bytes
     EXPECT_EQ(imported.meshes[2].vertices.size(), 40u);

@@ -50,8 +50,8 @@ TEST_P(ShortFile, KeepsWhatWasReadWholeAndNothingElse) {
     ASSERT_LE(cut, whole.Bytes().size());
     std::vector<uint8_t> bytes(whole.Bytes().begin(), whole.Bytes().begin() + static_cast<ptrdiff_t>(cut));
     msModel model;
-    standin::AddBone(model, "a");
-    standin::AddBone(model, "b");
+    qevmodel::AddBone(model, "a");
+    qevmodel::AddBone(model, "b");
     ASSERT_EQ(ImportBytes(model, bytes), 0);
     EXPECT_EQ(Summary(model), GetParam().summary);
 }

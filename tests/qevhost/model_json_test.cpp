@@ -10,24 +10,24 @@
 
 namespace {
 
-using qevhost::Json;
+using qevmodel::Json;
 
 msModel ModelFromText(const std::string& text) {
     Json json;
     std::string error;
     msModel model;
-    EXPECT_TRUE(qevhost::ParseJson(text, json, error)) << error;
-    EXPECT_TRUE(qevhost::AddModelFromJson(json, model, error)) << error;
+    EXPECT_TRUE(qevmodel::ParseJson(text, json, error)) << error;
+    EXPECT_TRUE(qevmodel::AddModelFromJson(json, model, error)) << error;
     return model;
 }
 
 std::string SchemaErrorOf(const std::string& text) {
     Json json;
     std::string error;
-    EXPECT_TRUE(qevhost::ParseJson(text, json, error)) << error;
+    EXPECT_TRUE(qevmodel::ParseJson(text, json, error)) << error;
     msModel model;
-    standin::AddMesh(model, "before");
-    if (qevhost::AddModelFromJson(json, model, error)) return "(accepted)";
+    qevmodel::AddMesh(model, "before");
+    if (qevmodel::AddModelFromJson(json, model, error)) return "(accepted)";
     EXPECT_EQ(model.meshes.size(), 1u) << "a rejected model must leave the target as it was";
     return error;
 }
@@ -67,18 +67,18 @@ const FloatCase kFloatCases[] = {
 
 TEST(ModelJsonFloats, PrintShortestAndReadBackBitForBit) {
     for (const FloatCase& c : kFloatCases) {
-        EXPECT_EQ(qevhost::ShortestFloatText(c.value), c.text);
+        EXPECT_EQ(qevmodel::ShortestFloatText(c.value), c.text);
         EXPECT_EQ(BitsOf(BonePositionXFrom(c.text)), BitsOf(c.value)) << c.text;
     }
 }
 
 TEST(ModelJsonFloats, NonFiniteValuesTravelAsStrings) {
     msModel model;
-    msBone& bone = standin::AddBone(model, "b");
+    msBone& bone = qevmodel::AddBone(model, "b");
     bone.position[0] = std::numeric_limits<float>::quiet_NaN();
     bone.position[1] = std::numeric_limits<float>::infinity();
     bone.position[2] = -std::numeric_limits<float>::infinity();
-    const std::string text = qevhost::PrintJson(qevhost::ModelToJson(model));
+    const std::string text = qevmodel::PrintJson(qevmodel::ModelToJson(model));
     EXPECT_NE(text.find(R"("position": ["nan", "inf", "-inf"])"), std::string::npos) << text;
 
     const msModel back = ModelFromText(text);
@@ -89,9 +89,9 @@ TEST(ModelJsonFloats, NonFiniteValuesTravelAsStrings) {
 }
 
 TEST(ModelJsonFloats, ANumberBeyondTheFloatRangeIsRefused) {
-    qevhost::Json json;
+    qevmodel::Json json;
     std::string error;
-    EXPECT_FALSE(qevhost::ParseJson(R"({"bones": [{"position": [1e39, 0, 0]}]})", json, error));
+    EXPECT_FALSE(qevmodel::ParseJson(R"({"bones": [{"position": [1e39, 0, 0]}]})", json, error));
     EXPECT_NE(error.find("number overflow parsing '1e39'"), std::string::npos) << error;
 }
 
@@ -105,14 +105,14 @@ TEST(ModelJsonNames, EveryByteAboveNulSurvivesAsLatin1) {
     std::string allBytes;
     for (int b = 1; b <= 0xFF; ++b) allBytes += static_cast<char>(b);
     msModel model;
-    standin::AddMesh(model, allBytes);
-    standin::AddBone(model, "\xE9\x80\xFF");
-    const std::string text = qevhost::PrintJson(qevhost::ModelToJson(model));
+    qevmodel::AddMesh(model, allBytes);
+    qevmodel::AddBone(model, "\xE9\x80\xFF");
+    const std::string text = qevmodel::PrintJson(qevmodel::ModelToJson(model));
     // U+00E9 U+0080 U+00FF in UTF-8.
     EXPECT_NE(text.find("\"name\": \"\xC3\xA9\xC2\x80\xC3\xBF\""), std::string::npos) << text;
 
     const msModel back = ModelFromText(text);
-    EXPECT_TRUE(standin::SameContent(back, model));
+    EXPECT_TRUE(qevmodel::SameContent(back, model));
     EXPECT_EQ(ModelFromText(R"({"bones": [{"name": "caf\u00e9"}]})").bones.at(0).name, "caf\xE9");
 }
 
@@ -139,7 +139,7 @@ TEST(ModelJsonExtra, SignedOrUnsignedInputKeepsTheLow32BitsAndPrintsSigned) {
         ASSERT_EQ(model.meshes.size(), 1u) << c.input;
         const msVertex& vertex = model.meshes[0].vertices.at(0);
         EXPECT_EQ(vertex.ex.extra[0], c.stored) << c.input;
-        Json printed = qevhost::ModelToJson(model);
+        Json printed = qevmodel::ModelToJson(model);
         EXPECT_EQ(printed["meshes"][0]["vertices"][0]["extra"][0].get<int64_t>(), c.printed) << c.input;
     }
 }
@@ -152,7 +152,7 @@ TEST(ModelJsonDefaults, MissingFieldsTakeTheModelLibrarysDefaults) {
     msMesh_AddVertex(mesh);
     msMesh_AddTriangle(mesh);
     msModel_AddBone(&expected);
-    EXPECT_TRUE(standin::SameContent(model, expected));
+    EXPECT_TRUE(qevmodel::SameContent(model, expected));
     EXPECT_EQ(model.meshes.at(1).name, "mesh1");
     EXPECT_EQ(model.meshes.at(1).vertices.at(0).boneIndex, -1);
 
@@ -204,7 +204,7 @@ TEST(ModelJsonSchema, AWrongFieldIsNamedByItsPathAndNothingIsAdded) {
 
 TEST(ModelJsonPrint, OneLinePerVertexAndTriangleAndEveryFieldBackExactly) {
     msModel model;
-    msMesh& mesh = standin::AddMesh(model, "body");
+    msMesh& mesh = qevmodel::AddMesh(model, "body");
     msVertex& vertex = mesh.vertices.emplace_back();
     vertex.position[1] = 1.5f;
     vertex.position[2] = -2.0f;
@@ -217,7 +217,7 @@ TEST(ModelJsonPrint, OneLinePerVertexAndTriangleAndEveryFieldBackExactly) {
     triangle.vertexIndices[2] = 65535;
     triangle.ex.normals[0][2] = 1.0f;
     triangle.ex.texCoords[1][0] = 0.25f;
-    msBone& bone = standin::AddBone(model, "root");
+    msBone& bone = qevmodel::AddBone(model, "root");
     bone.rotation[2] = 0.1f;
 
     const std::string expected = R"({
@@ -237,18 +237,18 @@ TEST(ModelJsonPrint, OneLinePerVertexAndTriangleAndEveryFieldBackExactly) {
   ]
 }
 )";
-    const std::string text = qevhost::PrintJson(qevhost::ModelToJson(model));
+    const std::string text = qevmodel::PrintJson(qevmodel::ModelToJson(model));
     EXPECT_EQ(text, expected);
-    EXPECT_TRUE(standin::SameContent(ModelFromText(text), model));
+    EXPECT_TRUE(qevmodel::SameContent(ModelFromText(text), model));
 }
 
 TEST(ModelJsonPrint, SummaryGivesNamesAndCounts) {
     msModel model;
-    msMesh& mesh = standin::AddMesh(model, "body");
+    msMesh& mesh = qevmodel::AddMesh(model, "body");
     mesh.vertices.resize(3);
     mesh.triangles.resize(1);
-    standin::AddBone(model, "root");
-    EXPECT_EQ(qevhost::PrintJson(qevhost::ModelSummaryToJson(model)),
+    qevmodel::AddBone(model, "root");
+    EXPECT_EQ(qevmodel::PrintJson(qevmodel::ModelSummaryToJson(model)),
               "{\n  \"meshes\": [\n    {\"name\": \"body\", \"vertices\": 3, \"triangles\": 1}\n  ],\n"
               "  \"bones\": [\"root\"]\n}\n");
 }

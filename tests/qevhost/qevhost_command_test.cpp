@@ -10,7 +10,7 @@
 
 namespace {
 
-using qevhost::Json;
+using qevmodel::Json;
 
 const Json kFilter = {"QEV Object (*.qev)", "*.qev", "All Files (*.*)", "*.*"};
 const char kOneMeshModel[] = R"({"meshes": [{"name": "body"}], "bones": [{"name": "root"}]})";

@@ -23,10 +23,10 @@ std::string ShellQuoted(const std::string& arg) {
 
 }  // namespace
 
-qevhost::Json QevhostRun::Report() const {
-    qevhost::Json json;
+qevmodel::Json QevhostRun::Report() const {
+    qevmodel::Json json;
     std::string error;
-    EXPECT_TRUE(qevhost::ParseJson(out, json, error)) << error << "\nstdout:\n" << out;
+    EXPECT_TRUE(qevmodel::ParseJson(out, json, error)) << error << "\nstdout:\n" << out;
     return json;
 }
 

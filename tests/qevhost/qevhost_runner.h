@@ -12,7 +12,7 @@ struct QevhostRun {
     int exitStatus = -1;
     std::string out;
     std::string err;
-    qevhost::Json Report() const;  // stdout parsed; fails the test when it is not JSON
+    qevmodel::Json Report() const;  // stdout parsed; fails the test when it is not JSON
 };
 
 QevhostRun RunQevhost(const std::vector<std::string>& args);

@@ -8,7 +8,7 @@
 
 namespace {
 
-using qevhost::Json;
+using qevmodel::Json;
 
 const std::string kSampleModel = std::string(QEV_SOURCE_DIR) + "/examples/sample_model.json";
 
@@ -79,9 +79,9 @@ TEST(QevhostSample, ExportedThenImportedIntoAnEmptyModelComesBackEqual) {
     msModel example;
     msModel imported;
     std::string error;
-    ASSERT_TRUE(qevhost::ReadModelFile(kSampleModel, example, error)) << error;
-    ASSERT_TRUE(qevhost::AddModelFromJson(run.Report()["model"], imported, error)) << error;
-    EXPECT_TRUE(standin::SameContent(imported, example)) << run.out;
+    ASSERT_TRUE(qevmodel::ReadModelFile(kSampleModel, example, error)) << error;
+    ASSERT_TRUE(qevmodel::AddModelFromJson(run.Report()["model"], imported, error)) << error;
+    EXPECT_TRUE(qevmodel::SameContent(imported, example)) << run.out;
 }
 
 }  // namespace

@@ -6,6 +6,14 @@
 #include "model_json.h"
 
 namespace qevhost {
+
+using qevmodel::Json;
+using qevmodel::Latin1ToUtf8;
+using qevmodel::ModelSummaryToJson;
+using qevmodel::ModelToJson;
+using qevmodel::PrintJson;
+using qevmodel::ReadModelFile;
+
 namespace {
 
 const char kImporterBase[] = "msQevImporter";

@@ -1,4 +1,4 @@
-// The stand-in host model: the data behind the model library's handles, and the
+// The in-memory model: the data behind the model library's handles, and the
 // C++ face that qevhost and the tests use to build and inspect a model.
 //
 // Items live in deques, so a handle or index stays valid while further meshes,
@@ -38,7 +38,7 @@ struct msTriangle {
     msTriangleEx ex;
 };
 
-namespace standin {
+namespace qevmodel {
 
 // A deque that is only made when its first item comes. An empty deque already
 // holds a map and a 512-byte block, so a mesh without vertices or triangles
@@ -101,12 +101,12 @@ private:
     std::unique_ptr<std::deque<T>> items_;
 };
 
-}  // namespace standin
+}  // namespace qevmodel
 
 struct msMesh {
     std::string name;
-    standin::ItemDeque<msVertex> vertices;
-    standin::ItemDeque<msTriangle> triangles;
+    qevmodel::ItemDeque<msVertex> vertices;
+    qevmodel::ItemDeque<msTriangle> triangles;
 };
 
 struct msBone {
@@ -132,7 +132,7 @@ struct msModel {
     std::unordered_map<std::string, std::set<int32_t>> boneIndexByName;
 };
 
-namespace standin {
+namespace qevmodel {
 
 // Building a model from C++ (the same defaults as the C API).
 msMesh& AddMesh(msModel& model, const std::string& name);
@@ -143,6 +143,6 @@ void RenameBone(msModel& model, int32_t index, const std::string& name);
 // destroyCalls is not compared.
 bool SameContent(const msModel& a, const msModel& b);
 
-}  // namespace standin
+}  // namespace qevmodel
 
 #endif

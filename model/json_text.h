@@ -1,10 +1,10 @@
-// The JSON type qevhost reads and prints, and its text form.
+// The JSON type of the model JSON (qevhost and qev read and print it), and its text form.
 //
 // Numbers with a fraction are held as 32-bit floats, because every float the
 // model carries is one: reading "0.1" then yields exactly the float nearest to
 // 0.1 (parsed with strtof), never a double rounded a second time.
-#ifndef QEVHOST_JSON_TEXT_H
-#define QEVHOST_JSON_TEXT_H
+#ifndef QEV_MODEL_JSON_TEXT_H
+#define QEV_MODEL_JSON_TEXT_H
 
 #include <cstdint>
 #include <string>
@@ -12,7 +12,7 @@
 
 #include <nlohmann/json.hpp>
 
-namespace qevhost {
+namespace qevmodel {
 
 using Json = nlohmann::basic_json<nlohmann::ordered_map, std::vector, std::string, bool, std::int64_t,
                                   std::uint64_t, float>;
@@ -30,6 +30,6 @@ std::string PrintJson(const Json& json);
 // cases (callers print those as strings).
 std::string ShortestFloatText(float value);
 
-}  // namespace qevhost
+}  // namespace qevmodel
 
 #endif

@@ -1,4 +1,4 @@
-// The model JSON: a stand-in model as qevhost reads and prints it.
+// The model JSON: an in-memory model as qevhost and qev read and print it.
 //
 //   {"meshes": [{"name": "body",
 //                "vertices": [{"position": [x, y, z], "bones": [own, slot0, slot1, slot2],
@@ -10,15 +10,15 @@
 // Names are byte strings carried as Latin-1 (byte b is code point U+00b), so
 // every byte but NUL survives. Non-finite floats are the strings "nan", "inf"
 // and "-inf". A missing field takes the model library's default for a new item.
-#ifndef QEVHOST_MODEL_JSON_H
-#define QEVHOST_MODEL_JSON_H
+#ifndef QEV_MODEL_JSON_H
+#define QEV_MODEL_JSON_H
 
 #include <string>
 
 #include "json_text.h"
 #include "model.h"
 
-namespace qevhost {
+namespace qevmodel {
 
 Json ModelToJson(const msModel& model);
 
@@ -38,6 +38,6 @@ std::string Latin1ToUtf8(const std::string& bytes);
 // Returns false when the text holds a code point above U+00FF or U+0000.
 bool Utf8ToLatin1(const std::string& text, std::string& bytes);
 
-}  // namespace qevhost
+}  // namespace qevmodel
 
 #endif

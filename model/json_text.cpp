@@ -3,7 +3,7 @@
 #include <charconv>
 #include <cmath>
 
-namespace qevhost {
+namespace qevmodel {
 namespace {
 
 bool HoldsObject(const Json& json) {
@@ -102,4 +102,4 @@ std::string ShortestFloatText(float value) {
     return text;
 }
 
-}  // namespace qevhost
+}  // namespace qevmodel

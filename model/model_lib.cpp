@@ -62,7 +62,7 @@ msModel& msModel::operator=(const msModel& other) {
     return *this;
 }
 
-namespace standin {
+namespace qevmodel {
 
 msMesh& AddMesh(msModel& model, const std::string& name) {
     const int32_t index = msModel_AddMesh(&model);
@@ -118,7 +118,7 @@ bool SameContent(const msModel& a, const msModel& b) {
            std::equal(a.bones.begin(), a.bones.end(), b.bones.begin(), b.bones.end(), SameBone);
 }
 
-}  // namespace standin
+}  // namespace qevmodel
 
 extern "C" {
 
@@ -258,7 +258,7 @@ void msBone_SetName(msBone* bone, const char* name) {
         bone->name = name;
         return;
     }
-    standin::RenameBone(*bone->owner, bone->index, name);
+    qevmodel::RenameBone(*bone->owner, bone->index, name);
 }
 void msBone_GetName(msBone* bone, char* name, int32_t size) {
     if (bone) CopyName(bone->name, name, size);

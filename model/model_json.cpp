@@ -7,7 +7,7 @@
 #include <initializer_list>
 #include <limits>
 
-namespace qevhost {
+namespace qevmodel {
 namespace {
 
 // ---- printing -------------------------------------------------------------
@@ -362,4 +362,4 @@ bool ReadModelFile(const std::string& path, msModel& model, std::string& error) 
     return true;
 }
 
-}  // namespace qevhost
+}  // namespace qevmodel

@@ -1,0 +1,3 @@
+#include "qev_commands.h"
+
+int RunCheckCommand(const Arguments&) { return UsageError("'check' is not available in this build yet"); }
