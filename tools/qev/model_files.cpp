@@ -1,0 +1,136 @@
+#include "model_files.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <memory>
+
+#include "export_command.h"
+#include "file_commit.h"
+#include "gltf_to_model.h"
+#include "import_command.h"
+#include "model_json.h"
+#include "model_to_gltf.h"
+
+namespace {
+
+std::string Lower(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z') c = (char)(c - 'A' + 'a');
+    return text;
+}
+
+bool ReadBytes(const std::string& path, std::vector<unsigned char>& bytes, std::string& error) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = std::string("cannot open: ") + strerror(errno);
+        return false;
+    }
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    if (in.bad()) {
+        error = "cannot read";
+        return false;
+    }
+    return true;
+}
+
+std::string FolderOf(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+bool WriteCommitted(const std::string& path, const void* bytes, size_t size, std::string& error) {
+    std::unique_ptr<PendingFile> file(new PendingFile());
+    if (!OpenPendingFile(path.c_str(), file.get())) {
+        error = "cannot create a file beside " + path;
+        return false;
+    }
+    WritePending(file.get(), bytes, size);
+    if (!CommitPendingFile(file.get())) {
+        error = "cannot write " + path;
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+ModelFormat FormatOfExtension(const std::string& extension) {
+    const std::string e = Lower(extension);
+    if (e == "qev") return ModelFormat::Qev;
+    if (e == "json") return ModelFormat::Json;
+    if (e == "glb") return ModelFormat::Glb;
+    if (e == "gltf") return ModelFormat::Gltf;
+    return ModelFormat::Unknown;
+}
+
+ModelFormat FormatOfPath(const std::string& path) {
+    const size_t dot = path.find_last_of('.');
+    const size_t slash = path.find_last_of('/');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return ModelFormat::Unknown;
+    return FormatOfExtension(path.substr(dot + 1));
+}
+
+const char* ExtensionOf(ModelFormat format) {
+    switch (format) {
+    case ModelFormat::Qev: return "qev";
+    case ModelFormat::Json: return "json";
+    case ModelFormat::Glb: return "glb";
+    case ModelFormat::Gltf: return "gltf";
+    default: return "";
+    }
+}
+
+bool ReadModelAny(const std::string& path, const GltfOptions& options, msModel& model,
+                  std::vector<std::string>& warnings, std::string& error) {
+    switch (FormatOfPath(path)) {
+    case ModelFormat::Qev:
+        if (ImportQevFile(&model, path.c_str()) != 0) {
+            error = std::string("cannot open: ") + strerror(errno);
+            return false;
+        }
+        return true;
+    case ModelFormat::Json:
+        return qevmodel::ReadModelFile(path, model, error);
+    case ModelFormat::Glb:
+    case ModelFormat::Gltf: {
+        std::vector<unsigned char> bytes;
+        if (!ReadBytes(path, bytes, error)) return false;
+        return GltfToModel(bytes, FolderOf(path), options, model, warnings, error);
+    }
+    default:
+        error = "unknown format (the extension must be .qev, .json, .glb or .gltf)";
+        return false;
+    }
+}
+
+bool WriteModelAny(msModel& model, const std::string& path, ModelFormat format, const GltfOptions& options,
+                   std::string& error) {
+    switch (format) {
+    case ModelFormat::Qev:
+        if (ExportQevFile(&model, path.c_str()) != 0) {
+            error = "cannot write " + path;
+            return false;
+        }
+        return true;
+    case ModelFormat::Json: {
+        const std::string text = qevmodel::PrintJson(qevmodel::ModelToJson(model));
+        return WriteCommitted(path, text.data(), text.size(), error);
+    }
+    case ModelFormat::Glb: {
+        std::vector<unsigned char> glb;
+        if (!ModelToGlb(model, options, glb, error)) return false;
+        return WriteCommitted(path, glb.data(), glb.size(), error);
+    }
+    case ModelFormat::Gltf: {
+        std::string text;
+        if (!ModelToGltfText(model, options, text, error)) return false;
+        return WriteCommitted(path, text.data(), text.size(), error);
+    }
+    default:
+        error = "unknown output format";
+        return false;
+    }
+}
