@@ -143,6 +143,17 @@ void DecomposePose(const Matrix& m, double position[3], double angles[3]) {
     }
 }
 
+bool BoneNodePose(const float position[3], const float rotation[3], double translation[3], Quaternion& quaternion) {
+    bool finite = true;
+    for (int k = 0; k < 3; ++k) finite = finite && std::isfinite(position[k]) && std::isfinite(rotation[k]);
+    const double angles[3] = {finite ? (double)rotation[0] : 0, finite ? (double)rotation[1] : 0,
+                              finite ? (double)rotation[2] : 0};
+    quaternion = EulerXyzToQuaternion(angles);
+    for (double& c : quaternion) c = (float)c;
+    for (int k = 0; k < 3; ++k) translation[k] = finite ? (double)position[k] : 0;
+    return finite;
+}
+
 void TransformPoint(const Matrix& m, const double in[3], double out[3]) {
     for (int r = 0; r < 3; ++r)
         out[r] = At(m, r, 0) * in[0] + At(m, r, 1) * in[1] + At(m, r, 2) * in[2] + At(m, r, 3);

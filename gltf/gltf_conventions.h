@@ -40,6 +40,11 @@ Matrix Multiply(const Matrix& a, const Matrix& b);
 Matrix Identity();
 Matrix NodeMatrix(const double translation[3], const double rotation[4], const double scale[3]);
 
+// A bone's node translation and rotation as written, rounded to the floats the
+// node stores. Non-finite values cannot stand in glTF: such a bone sits at the
+// origin unrotated (its exact values travel in extras) and false is returned.
+bool BoneNodePose(const float position[3], const float rotation[3], double translation[3], Quaternion& quaternion);
+
 // Position and X-then-Y-then-Z angles of a matrix; the scale of its columns is taken out.
 void DecomposePose(const Matrix& m, double position[3], double angles[3]);
 

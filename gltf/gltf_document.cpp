@@ -300,32 +300,6 @@ private:
     std::vector<uint32_t> indices_;
 };
 
-// The bone's translation and rotation as its node carries them: non-finite
-// values cannot stand in glTF, so such a bone shows at the origin unrotated and
-// its exact values travel in the node's extras.
-struct BonePose {
-    double translation[3];
-    Quaternion rotation;
-    bool finite;
-};
-
-BonePose PoseOf(const msBone& bone, const GltfOptions& options) {
-    BonePose pose;
-    double position[3], angles[3];
-    pose.finite = true;
-    for (int k = 0; k < 3; ++k) {
-        position[k] = options.scale == 1.0 ? bone.position[k] : (double)(float)(bone.position[k] * options.scale);
-        angles[k] = bone.rotation[k];
-        pose.finite = pose.finite && std::isfinite(position[k]) && std::isfinite(angles[k]);
-    }
-    const double none[3] = {0, 0, 0};
-    pose.rotation = EulerXyzToQuaternion(pose.finite ? angles : none);
-    for (int k = 0; k < 3; ++k) pose.translation[k] = pose.finite ? position[k] : 0;
-    // The node stores floats; the inverse bind matrix is made from what it stores.
-    for (double& c : pose.rotation) c = (float)c;
-    return pose;
-}
-
 void WriteSkin(const msModel& model, const GltfOptions& options, DocumentBuilder& builder, tinygltf::Model& document,
                int rootNode) {
     tinygltf::Skin skin;
@@ -335,16 +309,21 @@ void WriteSkin(const msModel& model, const GltfOptions& options, DocumentBuilder
     Column matrices;
     for (double v : Identity()) matrices.Push<float>((float)v);
     for (const msBone& bone : model.bones) {
-        const BonePose pose = PoseOf(bone, options);
+        float position[3];
+        for (int k = 0; k < 3; ++k)
+            position[k] = options.scale == 1.0 ? bone.position[k] : (float)(bone.position[k] * options.scale);
+        double translation[3];
+        Quaternion rotation;
+        BoneNodePose(position, bone.rotation, translation, rotation);
         tinygltf::Node node;
         node.name = qevmodel::Latin1ToUtf8(bone.name);
-        node.translation.assign(pose.translation, pose.translation + 3);
-        node.rotation.assign(pose.rotation.begin(), pose.rotation.end());
+        node.translation.assign(translation, translation + 3);
+        node.rotation.assign(rotation.begin(), rotation.end());
         if (node.translation == std::vector<double>{0, 0, 0}) node.translation.clear();
         if (node.rotation == std::vector<double>{0, 0, 0, 1}) node.rotation.clear();
         tinygltf::Value::Object fields;
         fields["kind"] = tinygltf::Value(std::string("bone"));
-        fields["position"] = BitsArray(bone.position, 3);
+        fields["position"] = BitsArray(position, 3);
         fields["rotation"] = BitsArray(bone.rotation, 3);
         node.extras = QevExtras(std::move(fields));
         document.nodes.push_back(node);
@@ -352,9 +331,7 @@ void WriteSkin(const msModel& model, const GltfOptions& options, DocumentBuilder
         document.nodes[rootNode].children.push_back(index);
         skin.joints.push_back(index);
 
-        const double translation[3] = {(float)pose.translation[0], (float)pose.translation[1],
-                                       (float)pose.translation[2]};
-        const Matrix inverse = InverseRigid(PoseMatrix(translation, pose.rotation));
+        const Matrix inverse = InverseRigid(PoseMatrix(translation, rotation));
         for (int k = 0; k < 16; ++k) {
             const bool lastRow = k % 4 == 3;
             matrices.Push<float>(lastRow ? (k == 15 ? 1.0f : 0.0f) : (float)inverse[k]);
