@@ -44,7 +44,7 @@ void AppendTriangles(int mode, const std::vector<uint32_t>& order, uint32_t base
     } else if (mode == TINYGLTF_MODE_TRIANGLE_STRIP) {
         for (size_t i = 0; i + 2 < n; ++i) {
             if (i % 2 == 0) push(i, i + 1, i + 2);
-            else push(i + 1, i, i + 2);
+            else push(i, i + 2, i + 1);
         }
     } else {
         for (size_t i = 1; i + 1 < n; ++i) push(i, i + 1, 0);

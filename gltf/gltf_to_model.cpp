@@ -371,7 +371,7 @@ std::string OneLine(std::string text) {
 std::string ReadContext::Latin1Name(const std::string& utf8) {
     std::string bytes;
     if (!NameToLatin1(utf8, bytes))
-        warnings.push_back("name '" + utf8 + "' has characters outside Latin-1, written as '" + bytes + "'");
+        warnings.push_back("name '" + utf8 + "' has characters outside Latin-1, written as '" + qevmodel::Latin1ToUtf8(bytes) + "'");
     return bytes;
 }
 

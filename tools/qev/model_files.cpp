@@ -11,6 +11,7 @@
 #include "file_commit.h"
 #include "gltf_to_model.h"
 #include "import_command.h"
+#include "long_mesh_names.h"
 #include "model_json.h"
 #include "model_to_gltf.h"
 
@@ -91,6 +92,7 @@ bool ReadModelAny(const std::string& path, const GltfOptions& options, msModel& 
             error = std::string("cannot open: ") + strerror(errno);
             return false;
         }
+        RestoreLongMeshNames(path, model);
         return true;
     case ModelFormat::Json:
         return qevmodel::ReadModelFile(path, model, error);
