@@ -17,6 +17,14 @@ done
 packages=()
 # Everything builds with the native toolchain first (the demo, the native tests).
 packages+=(build-essential cmake libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev python3)
+# qev convert reads and writes glTF with tinygltf; its tests run the Khronos
+# validator, an npm package, under Node.js. Debian's nodejs and npm only where
+# no node and npm are installed (a newer Node.js brings its own npm, and
+# Debian's npm package conflicts with it).
+packages+=(libtinygltf-dev)
+if [ $want_native = 1 ] && ! { command -v node && command -v npm; } >/dev/null 2>&1; then
+  packages+=(nodejs npm)
+fi
 [ $want_fuzz = 1 ] && packages+=(clang libclang-rt-14-dev)
 # The Windows test program builds GoogleTest from its sources with the cross
 # compiler; qevhost.exe uses the header-only JSON library.
@@ -41,5 +49,17 @@ if [ ${#missing[@]} -gt 0 ] || [ "${need_update:-0}" = 1 ]; then
     echo "setup: installing ${missing[*]}"
     as_root apt-get update -q
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}"
+  fi
+fi
+
+# npm packages pinned in package.json and package-lock.json (the glTF validator
+# and the viewer's tools): installed into node_modules when it is missing or
+# older than the lock file. npm ci replaces node_modules as a whole, so the
+# block stays the same whoever needs the packages.
+if [ $want_native = 1 ]; then
+  root=$(cd "$(dirname "$0")/.." && pwd)
+  if [ ! -d "$root/node_modules" ] || [ "$root/package-lock.json" -nt "$root/node_modules" ]; then
+    echo "setup: npm ci"
+    (cd "$root" && npm ci --no-audit --no-fund --loglevel=error && touch node_modules)
   fi
 fi
