@@ -359,6 +359,11 @@ bool NoImages(tinygltf::Image*, const int, std::string*, std::string*, int, int,
     return true;  // images are left out; nothing is decoded
 }
 
+bool NoExternalFile(std::vector<unsigned char>*, std::string* error, const std::string& path, void*) {
+    if (error) *error += "external file " + path + " is not read for a glTF held in memory";
+    return false;
+}
+
 std::string OneLine(std::string text) {
     for (char& c : text)
         if (c == '\n' || c == '\r') c = ' ';
@@ -412,6 +417,11 @@ bool GltfToModel(const std::vector<unsigned char>& bytes, const std::string& bas
     tinygltf::Model document;
     tinygltf::TinyGLTF loader;
     loader.SetImageLoader(gltfqev::NoImages, nullptr);
+    if (baseDir.empty()) {
+        tinygltf::FsCallbacks callbacks = {&tinygltf::FileExists, &tinygltf::ExpandFilePath, &gltfqev::NoExternalFile,
+                                           &tinygltf::WriteWholeFile, nullptr};
+        loader.SetFsCallbacks(callbacks);
+    }
     std::string loadError, loadWarning;
     const bool binary = bytes.size() >= 4 && memcmp(bytes.data(), "glTF", 4) == 0;
     if (bytes.size() > 0xFFFFFFFFu) {

@@ -22,7 +22,8 @@
 #include "model.h"
 
 // Reads a .glb or .gltf held in memory (told apart by the glb magic) into model,
-// which should be empty. baseDir is where a .gltf's external buffers are found.
+// which should be empty. baseDir is where a .gltf's external buffers are found;
+// with an empty baseDir no file is read (everything must be in bytes).
 // On failure returns false with one line naming the problem and where it is (a
 // JSON pointer) and leaves model unchanged; warnings are one line each.
 bool GltfToModel(const std::vector<unsigned char>& bytes, const std::string& baseDir, const GltfOptions& options,

@@ -39,7 +39,7 @@ bool ReadBytes(const std::string& path, std::vector<unsigned char>& bytes, std::
 
 std::string FolderOf(const std::string& path) {
     const size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
 }
 
 bool WriteCommitted(const std::string& path, const void* bytes, size_t size, std::string& error) {
