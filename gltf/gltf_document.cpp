@@ -40,11 +40,12 @@ struct CornerKeyHash {
 // One accessor's values, packed, ready for the buffer.
 struct Column {
     std::vector<unsigned char> bytes;
+    void Reserve(size_t count, size_t size) { bytes.reserve(count * size); }
     template <typename T>
     void Push(T value) {
-        const size_t at = bytes.size();
-        bytes.resize(at + sizeof(T));
-        memcpy(&bytes[at], &value, sizeof(T));
+        unsigned char raw[sizeof(T)];
+        memcpy(raw, &value, sizeof(T));
+        bytes.insert(bytes.end(), raw, raw + sizeof(T));
     }
 };
 
@@ -187,6 +188,9 @@ private:
         };
 
         Column position, normal, texCoord, qevVertex, exactPosition, exactNormal, exactTexCoord;
+        position.Reserve(count, 12), normal.Reserve(count, 12), texCoord.Reserve(count, 8);
+        qevVertex.Reserve(count, 4), exactPosition.Reserve(count, 12), exactNormal.Reserve(count, 12);
+        exactTexCoord.Reserve(count, 8);
         bool needPosition = false, needNormal = false, needTexCoord = false;
         double minimum[3] = {INFINITY, INFINITY, INFINITY}, maximum[3] = {-INFINITY, -INFINITY, -INFINITY};
         for (const CornerKey& key : keys_) {
@@ -240,6 +244,7 @@ private:
 
         if (boneCount_ > 0) {
             Column joints, weights;
+            joints.Reserve(count, 8), weights.Reserve(count, 16);
             for (const CornerKey& key : keys_) {
                 const JointWeights influences = GltfInfluences(vertexOf(key), boneCount_);
                 for (int k = 0; k < 4; ++k) joints.Push<uint16_t>(influences.joints[k]);
@@ -253,6 +258,7 @@ private:
         if (!source.carryVertices) return;
         // The vertex's own fields, exactly as the model holds them.
         Column bones, percentages, extra;
+        bones.Reserve(count, 16), percentages.Reserve(count, 12), extra.Reserve(count, 8);
         for (const CornerKey& key : keys_) {
             const msVertex& vertex = vertexOf(key);
             bones.Push<uint32_t>((uint32_t)vertex.boneIndex);
@@ -364,6 +370,13 @@ void BuildGltfDocument(const msModel& model, const GltfOptions& options, tinyglt
         rootNode = 0;
         WriteSkin(model, options, builder, document, rootNode);
     }
+
+    // Room for every mesh's vertices at their largest (one per corner, plus the
+    // unused ones), so the buffer is not copied as it grows; pages never
+    // written are never touched.
+    size_t room = 64 * (model.bones.size() + 1) + 4096;
+    for (const msMesh& mesh : model.meshes) room += (mesh.triangles.size() * 3 + mesh.vertices.size() + 1) * 112;
+    document.buffers[0].data.reserve(room);
 
     MeshWriter writer(builder, options, (int32_t)model.bones.size());
     const msMesh* block = nullptr;

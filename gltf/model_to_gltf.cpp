@@ -6,8 +6,8 @@
 
 namespace {
 
-bool Serialise(const msModel& model, const GltfOptions& options, bool binary, std::string& bytes,
-               std::string& error) {
+bool SerialiseTo(const msModel& model, const GltfOptions& options, bool binary, std::ostream& stream,
+                 std::string& error) {
     tinygltf::Model document;
     gltfqev::BuildGltfDocument(model, options, document);
     // glb chunk lengths are 32-bit: a buffer near 4 GiB cannot be written.
@@ -15,12 +15,18 @@ bool Serialise(const msModel& model, const GltfOptions& options, bool binary, st
         error = "the model is too large for one glTF buffer";
         return false;
     }
-    std::ostringstream stream;
     tinygltf::TinyGLTF writer;
-    if (!writer.WriteGltfSceneToStream(&document, stream, !binary, binary)) {
+    if (!writer.WriteGltfSceneToStream(&document, stream, !binary, binary) || !stream) {
         error = "the glTF could not be serialised";
         return false;
     }
+    return true;
+}
+
+bool Serialise(const msModel& model, const GltfOptions& options, bool binary, std::string& bytes,
+               std::string& error) {
+    std::ostringstream stream;
+    if (!SerialiseTo(model, options, binary, stream, error)) return false;
     bytes = stream.str();
     return true;
 }
@@ -37,4 +43,9 @@ bool ModelToGlb(const msModel& model, const GltfOptions& options, std::vector<un
 
 bool ModelToGltfText(const msModel& model, const GltfOptions& options, std::string& gltf, std::string& error) {
     return Serialise(model, options, false, gltf, error);
+}
+
+bool WriteModelAsGltf(const msModel& model, const GltfOptions& options, bool binary, std::ostream& out,
+                      std::string& error) {
+    return SerialiseTo(model, options, binary, out, error);
 }

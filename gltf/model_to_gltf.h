@@ -6,6 +6,7 @@
 #ifndef QEV_MODEL_TO_GLTF_H
 #define QEV_MODEL_TO_GLTF_H
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -18,5 +19,10 @@ bool ModelToGlb(const msModel& model, const GltfOptions& options, std::vector<un
 
 // The text form (.gltf), its buffer embedded as a base64 data URI.
 bool ModelToGltfText(const msModel& model, const GltfOptions& options, std::string& gltf, std::string& error);
+
+// Either form straight into a stream (a file being written), without a copy
+// of the whole file in memory.
+bool WriteModelAsGltf(const msModel& model, const GltfOptions& options, bool binary, std::ostream& out,
+                      std::string& error);
 
 #endif

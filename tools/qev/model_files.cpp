@@ -6,6 +6,8 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <ostream>
+#include <streambuf>
 
 #include "export_command.h"
 #include "file_commit.h"
@@ -40,6 +42,46 @@ bool ReadBytes(const std::string& path, std::vector<unsigned char>& bytes, std::
 std::string FolderOf(const std::string& path) {
     const size_t slash = path.find_last_of('/');
     return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
+}
+
+// A stream whose bytes go to a pending file, so a large glTF is written out
+// as it is serialised rather than held whole in memory first.
+class PendingStreamBuffer : public std::streambuf {
+public:
+    explicit PendingStreamBuffer(PendingFile* file) : file_(file) {}
+
+protected:
+    std::streamsize xsputn(const char* bytes, std::streamsize size) override {
+        WritePending(file_, bytes, (size_t)size);
+        return file_->failed ? 0 : size;
+    }
+    int_type overflow(int_type c) override {
+        if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
+        const char byte = traits_type::to_char_type(c);
+        WritePending(file_, &byte, 1);
+        return file_->failed ? traits_type::eof() : c;
+    }
+
+private:
+    PendingFile* file_;
+};
+
+bool WriteGltfCommitted(const msModel& model, const std::string& path, bool binary, const GltfOptions& options,
+                        std::string& error) {
+    std::unique_ptr<PendingFile> file(new PendingFile());
+    if (!OpenPendingFile(path.c_str(), file.get())) {
+        error = "cannot create a file beside " + path;
+        return false;
+    }
+    PendingStreamBuffer buffer(file.get());
+    std::ostream stream(&buffer);
+    const bool serialised = WriteModelAsGltf(model, options, binary, stream, error);
+    if (!serialised) file->failed = true;
+    if (!CommitPendingFile(file.get())) {
+        if (serialised) error = "cannot write " + path;
+        return false;
+    }
+    return true;
 }
 
 bool WriteCommitted(const std::string& path, const void* bytes, size_t size, std::string& error) {
@@ -121,16 +163,10 @@ bool WriteModelAny(msModel& model, const std::string& path, ModelFormat format, 
         const std::string text = qevmodel::PrintJson(qevmodel::ModelToJson(model));
         return WriteCommitted(path, text.data(), text.size(), error);
     }
-    case ModelFormat::Glb: {
-        std::vector<unsigned char> glb;
-        if (!ModelToGlb(model, options, glb, error)) return false;
-        return WriteCommitted(path, glb.data(), glb.size(), error);
-    }
-    case ModelFormat::Gltf: {
-        std::string text;
-        if (!ModelToGltfText(model, options, text, error)) return false;
-        return WriteCommitted(path, text.data(), text.size(), error);
-    }
+    case ModelFormat::Glb:
+        return WriteGltfCommitted(model, path, true, options, error);
+    case ModelFormat::Gltf:
+        return WriteGltfCommitted(model, path, false, options, error);
     default:
         error = "unknown output format";
         return false;
