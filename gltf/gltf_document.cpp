@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
-#include <unordered_map>
 
 #include "gltf_conventions.h"
 #include "model_json.h"
@@ -27,6 +26,8 @@ struct CornerKey {
     uint32_t uv[2];
     bool operator==(const CornerKey& o) const { return memcmp(this, &o, sizeof(*this)) == 0; }
 };
+
+const uint32_t kEmptySlot = 0xFFFFFFFFu;
 
 struct CornerKeyHash {
     size_t operator()(const CornerKey& k) const {
@@ -144,20 +145,28 @@ private:
     void CollectVertices(const MeshSource& source) {
         keys_.clear();
         indices_.clear();
-        std::unordered_map<CornerKey, uint32_t, CornerKeyHash> index;
+        // Open addressing over indices into keys_: no allocation per corner.
         const size_t corners = source.triangles->triangles.size() * 3;
-        index.reserve(corners);
+        size_t slots = 16;
+        while (slots < corners * 2) slots *= 2;
+        std::vector<uint32_t> table(slots, kEmptySlot);
         indices_.reserve(corners);
+        keys_.reserve(corners + source.vertices->vertices.size() + 1);
         std::vector<bool> used(source.vertices->vertices.size(), false);
+        const CornerKeyHash hash;
         for (const msTriangle& triangle : source.triangles->triangles) {
             for (int c = 0; c < 3; ++c) {
                 CornerKey key;
                 key.vertex = triangle.vertexIndices[c];
                 for (int k = 0; k < 3; ++k) key.normal[k] = Bits(triangle.ex.normals[c][k]);
                 for (int k = 0; k < 2; ++k) key.uv[k] = Bits(triangle.ex.texCoords[c][k]);
-                auto found = index.emplace(key, (uint32_t)keys_.size());
-                if (found.second) keys_.push_back(key);
-                indices_.push_back(found.first->second);
+                size_t slot = hash(key) & (slots - 1);
+                while (table[slot] != kEmptySlot && !(keys_[table[slot]] == key)) slot = (slot + 1) & (slots - 1);
+                if (table[slot] == kEmptySlot) {
+                    table[slot] = (uint32_t)keys_.size();
+                    keys_.push_back(key);
+                }
+                indices_.push_back(table[slot]);
                 if (key.vertex < used.size()) used[key.vertex] = true;
             }
         }

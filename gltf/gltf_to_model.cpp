@@ -1,7 +1,12 @@
 #include "gltf_to_model.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
+
+#include <nlohmann/json.hpp>
 
 #include "model_adjust.h"
 #include "model_json.h"
@@ -412,6 +417,61 @@ AccessorValues OpenAttribute(const ReadContext& context, const tinygltf::Primiti
 
 }  // namespace gltfqev
 
+namespace {
+
+bool ReadLoadedDocument(const tinygltf::Model& document, const GltfOptions& options, msModel& model,
+                        std::vector<std::string>& warnings, std::string& error) {
+    try {
+        gltfqev::ReadContext context(document, model, warnings);
+        gltfqev::Reader(context).Read();
+    } catch (const gltfqev::GltfFault& fault) {
+        error = (fault.pointer.empty() ? "/" : fault.pointer) + ": " + fault.message;
+        model = msModel();
+        return false;
+    }
+    AdjustModel(model, options);
+    return true;
+}
+
+// A .glb read from its file: tinygltf gets the JSON chunk, and its buffer
+// reads the BIN chunk straight from the file, so the file's bytes are never
+// held twice (once read, once copied into the buffer).
+const char kBinChunkUri[] = "qev-glb-bin-chunk";
+
+struct BinChunk {
+    std::string path;
+    uint64_t offset = 0;
+    uint64_t length = 0;
+};
+
+bool IsBinChunk(const std::string& path) {
+    const size_t n = sizeof(kBinChunkUri) - 1;
+    return path.size() >= n && path.compare(path.size() - n, n, kBinChunkUri) == 0;
+}
+
+bool ChunkOrFileExists(const std::string& path, void* user) {
+    return IsBinChunk(path) || tinygltf::FileExists(path, user);
+}
+
+bool ReadChunkOrFile(std::vector<unsigned char>* out, std::string* error, const std::string& path, void* user) {
+    if (!IsBinChunk(path)) return tinygltf::ReadWholeFile(out, error, path, nullptr);
+    const BinChunk& chunk = *static_cast<const BinChunk*>(user);
+    FILE* file = fopen(chunk.path.c_str(), "rb");
+    if (!file) return false;
+    out->resize(chunk.length);
+    const bool read = fseeko(file, (off_t)chunk.offset, SEEK_SET) == 0 &&
+                      fread(out->data(), 1, out->size(), file) == out->size();
+    fclose(file);
+    if (!read && error) *error += "the BIN chunk is cut short";
+    return read;
+}
+
+uint32_t U32At(const unsigned char* p) {
+    return (uint32_t)p[0] | ((uint32_t)p[1] << 8) | ((uint32_t)p[2] << 16) | ((uint32_t)p[3] << 24);
+}
+
+}  // namespace
+
 bool GltfToModel(const std::vector<unsigned char>& bytes, const std::string& baseDir, const GltfOptions& options,
                  msModel& model, std::vector<std::string>& warnings, std::string& error) {
     tinygltf::Model document;
@@ -438,14 +498,80 @@ bool GltfToModel(const std::vector<unsigned char>& bytes, const std::string& bas
         error = std::string(binary ? "not a readable .glb: " : "not a readable glTF: ") + gltfqev::OneLine(loadError);
         return false;
     }
-    try {
-        gltfqev::ReadContext context(document, model, warnings);
-        gltfqev::Reader(context).Read();
-    } catch (const gltfqev::GltfFault& fault) {
-        error = (fault.pointer.empty() ? "/" : fault.pointer) + ": " + fault.message;
-        model = msModel();
+    return ReadLoadedDocument(document, options, model, warnings, error);
+}
+
+bool GltfFileToModel(const std::string& path, const GltfOptions& options, msModel& model,
+                     std::vector<std::string>& warnings, std::string& error) {
+    const size_t slash = path.find_last_of('/');
+    const std::string baseDir = slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
+    FILE* file = fopen(path.c_str(), "rb");
+    if (!file) {
+        error = std::string("cannot open: ") + strerror(errno);
         return false;
     }
-    AdjustModel(model, options);
-    return true;
+    unsigned char head[20] = {};
+    const size_t headSize = fread(head, 1, sizeof(head), file);
+    fseeko(file, 0, SEEK_END);
+    const uint64_t fileSize = (uint64_t)ftello(file);
+    const bool binary = headSize >= 4 && memcmp(head, "glTF", 4) == 0;
+    std::vector<unsigned char> bytes;
+    if (!binary || headSize < 20) {
+        // A .gltf (or a .glb too short to hold its chunks): read whole.
+        bytes.resize(fileSize);
+        fseeko(file, 0, SEEK_SET);
+        const bool read = fread(bytes.data(), 1, bytes.size(), file) == bytes.size();
+        fclose(file);
+        if (!read) {
+            error = "cannot read";
+            return false;
+        }
+        return GltfToModel(bytes, baseDir, options, model, warnings, error);
+    }
+    const uint64_t jsonLength = U32At(head + 12);
+    if (U32At(head + 16) != 0x4E4F534Au || 20 + jsonLength > fileSize) {
+        fclose(file);
+        error = "not a readable .glb: its JSON chunk is missing or cut short";
+        return false;
+    }
+    std::string text(jsonLength, '\0');
+    unsigned char binHead[8] = {};
+    fseeko(file, 20, SEEK_SET);
+    bool read = fread(&text[0], 1, text.size(), file) == text.size();
+    const bool haveBin = read && 20 + jsonLength + 8 <= fileSize && fread(binHead, 1, 8, file) == 8 &&
+                         U32At(binHead + 4) == 0x004E4942u;
+    fclose(file);
+    if (!read) {
+        error = "cannot read";
+        return false;
+    }
+    nlohmann::json json = nlohmann::json::parse(text, nullptr, false);
+    if (json.is_discarded() || !json.is_object()) {
+        error = "not a readable .glb: its JSON chunk is not a JSON object";
+        return false;
+    }
+    BinChunk chunk;
+    chunk.path = path;
+    chunk.offset = 20 + jsonLength + 8;
+    if (haveBin && json.contains("buffers") && json["buffers"].is_array() && !json["buffers"].empty() &&
+        json["buffers"][0].is_object() && !json["buffers"][0].contains("uri")) {
+        const nlohmann::json& length = json["buffers"][0]["byteLength"];
+        const uint64_t declared = length.is_number_unsigned() ? length.get<uint64_t>() : 0;
+        chunk.length = std::min<uint64_t>(std::min<uint64_t>(declared, U32At(binHead)), fileSize - chunk.offset);
+        json["buffers"][0]["uri"] = kBinChunkUri;
+    }
+    tinygltf::Model document;
+    tinygltf::TinyGLTF loader;
+    loader.SetImageLoader(gltfqev::NoImages, nullptr);
+    tinygltf::FsCallbacks callbacks = {&ChunkOrFileExists, &tinygltf::ExpandFilePath, &ReadChunkOrFile,
+                                       &tinygltf::WriteWholeFile, &chunk};
+    loader.SetFsCallbacks(callbacks);
+    text = json.dump();
+    std::string loadError, loadWarning;
+    if (!loader.LoadASCIIFromString(&document, &loadError, &loadWarning, text.data(), (unsigned int)text.size(),
+                                    baseDir)) {
+        error = "not a readable .glb: " + gltfqev::OneLine(loadError);
+        return false;
+    }
+    return ReadLoadedDocument(document, options, model, warnings, error);
 }

@@ -29,4 +29,9 @@
 bool GltfToModel(const std::vector<unsigned char>& bytes, const std::string& baseDir, const GltfOptions& options,
                  msModel& model, std::vector<std::string>& warnings, std::string& error);
 
+// The same from a file: a .glb's BIN chunk goes straight from the file into
+// the buffer, so a large file is not held in memory twice.
+bool GltfFileToModel(const std::string& path, const GltfOptions& options, msModel& model,
+                     std::vector<std::string>& warnings, std::string& error);
+
 #endif

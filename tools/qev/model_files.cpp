@@ -25,25 +25,6 @@ std::string Lower(std::string text) {
     return text;
 }
 
-bool ReadBytes(const std::string& path, std::vector<unsigned char>& bytes, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = std::string("cannot open: ") + strerror(errno);
-        return false;
-    }
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        error = "cannot read";
-        return false;
-    }
-    return true;
-}
-
-std::string FolderOf(const std::string& path) {
-    const size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
-}
-
 // A stream whose bytes go to a pending file, so a large glTF is written out
 // as it is serialised rather than held whole in memory first.
 class PendingStreamBuffer : public std::streambuf {
@@ -140,9 +121,7 @@ bool ReadModelAny(const std::string& path, const GltfOptions& options, msModel& 
         return qevmodel::ReadModelFile(path, model, error);
     case ModelFormat::Glb:
     case ModelFormat::Gltf: {
-        std::vector<unsigned char> bytes;
-        if (!ReadBytes(path, bytes, error)) return false;
-        return GltfToModel(bytes, FolderOf(path), options, model, warnings, error);
+        return GltfFileToModel(path, options, model, warnings, error);
     }
     default:
         error = "unknown format (the extension must be .qev, .json, .glb or .gltf)";
