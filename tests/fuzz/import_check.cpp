@@ -117,6 +117,11 @@ std::string ImportAndCheck(const uint8_t* data, size_t size, StartModel start) {
     const char* path = input.Hold(data, size);
     if (!path) return "cannot hold the input in a file";
 
+    // A strict host: an unchecked host call aborts here, as a real host may crash.
+    qevmodel::HostRules strict;
+    strict.strict = true;
+    qevmodel::ScopedHostRules hostRules(strict);
+
     static const msModel empty;
     static const msModel withContent = ModelWithContent();
     if (start == StartModel::kByHash)
