@@ -32,7 +32,7 @@ fi
 
 # The native half of the comparison, made now: results left by an earlier
 # native run could be stale.
-[ -f "$native_build/CMakeCache.txt" ] || cmake --preset native
+[ -f "$native_build/CMakeCache.txt" ] || cmake --preset native -B "$native_build"
 cmake --build "$native_build" --target windows_scenario_native_tests
 rm -rf "$native_build/windows-scenario"
 if "$native_build/bin/windows_scenario_native_tests" >"$native_build/windows_scenario_native_tests.log" 2>&1; then
