@@ -31,11 +31,9 @@ fi
 [ $want_windows = 1 ] && packages+=(cmake g++-mingw-w64-i686 binutils-mingw-w64-i686 googletest nlohmann-json3-dev
                                     qemu-user wine wine32:i386)
 
-as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
-
+need_arch=0
 if [ $want_windows = 1 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
-  as_root dpkg --add-architecture i386
-  need_update=1
+  need_arch=1
 fi
 
 missing=()
@@ -44,22 +42,45 @@ for p in "${packages[@]}"; do
   [ "$status" = "install ok installed" ] || missing+=("$p")
 done
 
-if [ ${#missing[@]} -gt 0 ] || [ "${need_update:-0}" = 1 ]; then
-  if [ ${#missing[@]} -gt 0 ]; then
-    echo "setup: installing ${missing[*]}"
-    as_root apt-get update -q
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}"
-  fi
-fi
-
 # npm packages pinned in package.json and package-lock.json (the glTF validator
 # and the viewer's tools): installed into node_modules when it is missing or
 # older than the lock file. npm ci replaces node_modules as a whole, so the
 # block stays the same whoever needs the packages.
-if [ $want_native = 1 ]; then
+install_npm_packages() {
+  [ $want_native = 1 ] || return 0
+  local root
   root=$(cd "$(dirname "$0")/.." && pwd)
   if [ ! -d "$root/node_modules" ] || [ "$root/package-lock.json" -nt "$root/node_modules" ]; then
     echo "setup: npm ci"
     (cd "$root" && npm ci --no-audit --no-fund --loglevel=error && touch node_modules)
   fi
+}
+
+if [ $need_arch = 0 ] && [ ${#missing[@]} = 0 ]; then
+  install_npm_packages
+  exit 0
 fi
+
+# Installing needs root: directly, or through sudo where it exists. Without
+# either, say exactly what root has to run rather than failing on "sudo: not
+# found" halfway.
+if [ "$(id -u)" = 0 ]; then
+  as_root() { "$@"; }
+elif command -v sudo >/dev/null 2>&1; then
+  as_root() { sudo "$@"; }
+else
+  {
+    echo "setup: packages are missing and this user can neither install them nor use sudo."
+    echo "setup: as root, run:"
+    [ $need_arch = 1 ] && echo "    dpkg --add-architecture i386"
+    echo "    apt-get update && apt-get install -y ${missing[*]}"
+    echo "setup: then run this command again."
+  } >&2
+  exit 1
+fi
+
+[ $need_arch = 1 ] && as_root dpkg --add-architecture i386
+echo "setup: installing ${missing[*]}"
+as_root apt-get update -q
+as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}"
+install_npm_packages
