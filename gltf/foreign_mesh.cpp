@@ -104,15 +104,15 @@ private:
             ReadVertex vertex;
             double in[3] = {positions.Float(v, 0), positions.Float(v, 1), positions.Float(v, 2)}, out[3];
             TransformPoint(world_, in, out);
-            for (int k = 0; k < 3; ++k) vertex.position[k] = (float)out[k];
+            for (int k = 0; k < 3; ++k) vertex.position[k] = ToFloat(out[k]);
             vertex.hasNormal = hasNormals;
             if (hasNormals) {
                 double n[3] = {normals.Float(v, 0), normals.Float(v, 1), normals.Float(v, 2)}, m[3];
                 TransformNormal(normalMatrix_, n, m);
-                for (int k = 0; k < 3; ++k) vertex.normal[k] = (float)m[k];
+                for (int k = 0; k < 3; ++k) vertex.normal[k] = ToFloat(m[k]);
             }
-            vertex.uv[0] = hasUvs ? (float)uvs.Float(v, 0) : 0.0f;
-            vertex.uv[1] = hasUvs ? (float)uvs.Float(v, 1) : 0.0f;
+            vertex.uv[0] = hasUvs ? ToFloat(uvs.Float(v, 0)) : 0.0f;
+            vertex.uv[1] = hasUvs ? ToFloat(uvs.Float(v, 1)) : 0.0f;
             if (SetQevInfluences(influences[v], vertex.bones) > 0) ++context_.overInfluenced;
             vertices_.push_back(vertex);
         }
@@ -236,7 +236,7 @@ private:
         const double w[3] = {(double)c[0] - a[0], (double)c[1] - a[1], (double)c[2] - a[2]};
         double n[3] = {u[1] * w[2] - u[2] * w[1], u[2] * w[0] - u[0] * w[2], u[0] * w[1] - u[1] * w[0]};
         const double length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
-        for (int k = 0; k < 3; ++k) normal[k] = length > 0 && std::isfinite(length) ? (float)(n[k] / length) : 0.0f;
+        for (int k = 0; k < 3; ++k) normal[k] = length > 0 && std::isfinite(length) ? ToFloat(n[k] / length) : 0.0f;
     }
 
     ReadContext& context_;

@@ -29,6 +29,13 @@ Quaternion Product(const Quaternion& a, const Quaternion& b) {
 
 }  // namespace
 
+float ToFloat(double value) {
+    const double largest = 3.4028234663852886e38;  // FLT_MAX
+    if (value > largest) return value < 3.4028235677973366e38 ? 3.4028234663852886e38f : INFINITY;
+    if (value < -largest) return value > -3.4028235677973366e38 ? -3.4028234663852886e38f : -INFINITY;
+    return (float)value;
+}
+
 Matrix Identity() { return {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}; }
 
 Quaternion EulerXyzToQuaternion(const double angles[3]) {

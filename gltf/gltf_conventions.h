@@ -28,6 +28,10 @@ extern const char kNormalAttribute[];    // VEC3: float bits of normals that are
 extern const char kPositionAttribute[];  // VEC3: float bits, where a position is not finite
 extern const char kTexCoordAttribute[];  // VEC2: float bits, where a coordinate is not finite
 
+// A double as the nearest float, beyond float's range the infinity of its sign
+// (a plain conversion of such a value is undefined).
+float ToFloat(double value);
+
 // The rotation of X, then Y, then Z by the given angles, normalised.
 Quaternion EulerXyzToQuaternion(const double angles[3]);
 // Translation and rotation to a matrix (no scale).

@@ -206,7 +206,7 @@ private:
             const msVertex& vertex = vertexOf(key);
             float p[3];
             for (int k = 0; k < 3; ++k) {
-                p[k] = options_.scale == 1.0 ? vertex.position[k] : (float)(vertex.position[k] * options_.scale);
+                p[k] = options_.scale == 1.0 ? vertex.position[k] : ToFloat(vertex.position[k] * options_.scale);
                 exactPosition.Push<uint32_t>(Bits(p[k]));
             }
             const bool finite = std::isfinite(p[0]) && std::isfinite(p[1]) && std::isfinite(p[2]);
@@ -326,7 +326,7 @@ void WriteSkin(const msModel& model, const GltfOptions& options, DocumentBuilder
     for (const msBone& bone : model.bones) {
         float position[3];
         for (int k = 0; k < 3; ++k)
-            position[k] = options.scale == 1.0 ? bone.position[k] : (float)(bone.position[k] * options.scale);
+            position[k] = options.scale == 1.0 ? bone.position[k] : ToFloat(bone.position[k] * options.scale);
         double translation[3];
         Quaternion rotation;
         BoneNodePose(position, bone.rotation, translation, rotation);
@@ -349,7 +349,7 @@ void WriteSkin(const msModel& model, const GltfOptions& options, DocumentBuilder
         const Matrix inverse = InverseRigid(PoseMatrix(translation, rotation));
         for (int k = 0; k < 16; ++k) {
             const bool lastRow = k % 4 == 3;
-            matrices.Push<float>(lastRow ? (k == 15 ? 1.0f : 0.0f) : (float)inverse[k]);
+            matrices.Push<float>(lastRow ? (k == 15 ? 1.0f : 0.0f) : ToFloat(inverse[k]));
         }
     }
     skin.inverseBindMatrices = builder.AddAccessor(matrices, model.bones.size() + 1, TINYGLTF_COMPONENT_TYPE_FLOAT,

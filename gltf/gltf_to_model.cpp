@@ -163,8 +163,8 @@ private:
                 double position[3], angles[3];
                 DecomposePose(pose, position, angles);
                 for (int k = 0; k < 3; ++k) {
-                    bone.position[k] = (float)position[k];
-                    bone.rotation[k] = (float)angles[k];
+                    bone.position[k] = ToFloat(position[k]);
+                    bone.rotation[k] = ToFloat(angles[k]);
                 }
             }
         }
@@ -272,7 +272,7 @@ private:
             if (s >= vertexCount) continue;
             msVertex& vertex = mesh.vertices[s];
             for (int k = 0; k < 3; ++k)
-                vertex.position[k] = exact.empty() ? (float)positions.Float(g, k) : FromBits(exact[g * 3 + k]);
+                vertex.position[k] = exact.empty() ? ToFloat(positions.Float(g, k)) : FromBits(exact[g * 3 + k]);
             if (!bones.empty()) {
                 vertex.boneIndex = (int32_t)bones[g * 4];
                 for (int k = 0; k < 3; ++k) vertex.ex.boneIndices[k] = (int32_t)bones[g * 4 + 1 + k];
@@ -327,10 +327,10 @@ private:
                 triangle.vertexIndices[c] = (uint16_t)qevVertex[g];
                 for (int k = 0; k < 3; ++k)
                     triangle.ex.normals[c][k] =
-                        exactNormals.empty() ? (float)normals.Float(g, k) : FromBits(exactNormals[g * 3 + k]);
+                        exactNormals.empty() ? ToFloat(normals.Float(g, k)) : FromBits(exactNormals[g * 3 + k]);
                 for (int k = 0; k < 2; ++k)
                     triangle.ex.texCoords[c][k] =
-                        exactUvs.empty() ? (float)uvs.Float(g, k) : FromBits(exactUvs[g * 2 + k]);
+                        exactUvs.empty() ? ToFloat(uvs.Float(g, k)) : FromBits(exactUvs[g * 2 + k]);
             }
         }
     }

@@ -44,7 +44,7 @@ std::vector<int32_t> LargestRemainderPercentages(const std::vector<double>& weig
     double total = 0;
     for (double w : weights) total += w;
     std::vector<int32_t> points(weights.size(), 0);
-    if (!(total > 0)) return points;
+    if (!(total > 0) || !std::isfinite(total)) return points;
     std::vector<double> fractions(weights.size());
     int32_t given = 0;
     for (size_t n = 0; n < weights.size(); ++n) {
@@ -63,7 +63,8 @@ std::vector<int32_t> LargestRemainderPercentages(const std::vector<double>& weig
 size_t SetQevInfluences(std::vector<Influence> influences, msVertex& vertex) {
     std::vector<Influence> merged;
     for (const Influence& influence : influences) {
-        if (!(influence.weight > 0) || influence.bone < 0) continue;
+        // As the importer does: a weight that is not finite counts as 0.
+        if (!(influence.weight > 0) || !std::isfinite(influence.weight) || influence.bone < 0) continue;
         auto same = std::find_if(merged.begin(), merged.end(),
                                  [&](const Influence& m) { return m.bone == influence.bone; });
         if (same == merged.end()) merged.push_back(influence);

@@ -27,8 +27,8 @@ struct Influence {
     double weight;
 };
 
-// Sets the vertex's bone fields from influences of any number: the same bone
-// merged, the four largest kept, their weights turned into percentages that
+// Sets the vertex's bone fields from influences of any number (weights of 0
+// or less and weights that are not finite are dropped): the same bone merged, the four largest kept, their weights turned into percentages that
 // sum to 100. Returns the number of influences that did not fit (0 if none).
 size_t SetQevInfluences(std::vector<Influence> influences, msVertex& vertex);
 

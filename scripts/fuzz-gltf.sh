@@ -4,7 +4,8 @@
 #
 # Builds the glTF fuzzer of the `fuzz` preset (clang, libFuzzer, ASan, UBSan;
 # tinygltf compiled in and instrumented), copies tests/fuzz/gltf_seeds into a
-# scratch corpus under build/fuzz/ and fuzzes from it with tests/fuzz/gltf.dict.
+# scratch corpus under build/fuzz/, reads every input in tests/fuzz/gltf_regressions
+# (findings once fixed) and fuzzes from the corpus with tests/fuzz/gltf.dict.
 # Any finding stops the run with a non-zero status and leaves its input in
 # build/fuzz/gltf-findings/.
 set -euo pipefail
@@ -26,7 +27,12 @@ cp tests/fuzz/gltf_seeds/* "$scratch/corpus/"
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 
+limits=(-timeout=10 -rss_limit_mb=2048 -malloc_limit_mb=2048)
+echo "fuzz-gltf: reading $(ls tests/fuzz/gltf_regressions | wc -l) regression inputs"
+"$fuzzer" "${limits[@]}" tests/fuzz/gltf_regressions/*
+cp tests/fuzz/gltf_regressions/* "$scratch/corpus/"
+
 echo "fuzz-gltf: $seconds s from $(ls "$scratch/corpus" | wc -l) inputs"
-"$fuzzer" -timeout=10 -rss_limit_mb=2048 -malloc_limit_mb=2048 -max_len=16384 \
+"$fuzzer" "${limits[@]}" -max_len=16384 \
     -max_total_time="$seconds" -print_final_stats=1 \
     -dict=tests/fuzz/gltf.dict -artifact_prefix="$findings/" "$@" "$scratch/corpus"

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 #include "gltf_test_support.h"
 #include "gltf_to_model.h"
@@ -99,6 +100,27 @@ TEST(GltfForeign, SixInfluencesKeepTheFourLargestAsPercentagesSummingTo100) {
     EXPECT_EQ(single.ex.boneWeights[0], 100);
     ASSERT_EQ(c.warnings.size(), 1u);
     EXPECT_EQ(c.warnings[0], "1 vertices have more than four bone influences; the four largest were kept");
+}
+
+TEST(GltfForeign, WeightsThatAreNotFiniteCountAsZero) {
+    HandGltf gltf;
+    const int positions = gltf.Floats(kTrianglePositions, "VEC3");
+    const int joints = gltf.Unsigned({0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0}, "VEC4", 5121);
+    const float inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
+    const int weights = gltf.Floats({inf, 0.5f, 0, 0, nan, 1, 0, 0, inf, inf, 0, 0}, "VEC4");
+    const int node = gltf.MeshNode("odd", {{"attributes", {{"POSITION", positions}, {"JOINTS_0", joints},
+                                                            {"WEIGHTS_0", weights}}}});
+    gltf.json["nodes"][node]["skin"] = 0;
+    gltf.json["nodes"].push_back({{"name", "a"}});
+    gltf.json["nodes"].push_back({{"name", "b"}});
+    gltf.json["skins"] = {{{"joints", {node + 1, node + 2}}}};
+    const Converted c = Convert(gltf);
+    const auto& vertices = c.model.meshes[0].vertices;
+    EXPECT_EQ(vertices[0].boneIndex, 1);
+    EXPECT_EQ(vertices[0].ex.boneWeights[0], 100);
+    EXPECT_EQ(vertices[1].boneIndex, 1);
+    EXPECT_EQ(vertices[2].boneIndex, -1);  // nothing left: bound to no bone
+    EXPECT_EQ(vertices[2].ex.boneWeights[0], 0);
 }
 
 TEST(GltfForeign, TwoSkinsSharingBoneNamesShareTheBones) {
