@@ -68,18 +68,15 @@ std::string OneOf(std::initializer_list<int> values, Names name) {
 
 }  // namespace
 
-const unsigned char* AccessorValues::At(size_t element, int component) const {
-    return base_ + element * stride_ + (size_t)component * componentSize_;
+DocumentBuffers BuffersOf(const tinygltf::Model& document) {
+    DocumentBuffers buffers;
+    for (const tinygltf::Buffer& buffer : document.buffers) buffers.push_back({buffer.data.data(), buffer.data.size()});
+    return buffers;
 }
 
-double AccessorValues::Float(size_t element, int component) const {
+double AccessorValues::ConvertedFloat(size_t element, int component) const {
     const unsigned char* p = At(element, component);
     switch (componentType) {
-    case TINYGLTF_COMPONENT_TYPE_FLOAT: {
-        float v;
-        memcpy(&v, p, 4);
-        return v;
-    }
     case TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE: return normalized ? p[0] / 255.0 : p[0];
     case TINYGLTF_COMPONENT_TYPE_BYTE: {
         const double v = (int8_t)p[0];
@@ -97,16 +94,7 @@ double AccessorValues::Float(size_t element, int component) const {
     }
 }
 
-uint32_t AccessorValues::Unsigned(size_t element, int component) const {
-    const unsigned char* p = At(element, component);
-    switch (componentSize_) {
-    case 1: return p[0];
-    case 2: return (uint32_t)(p[0] | (p[1] << 8));
-    default: return (uint32_t)p[0] | ((uint32_t)p[1] << 8) | ((uint32_t)p[2] << 16) | ((uint32_t)p[3] << 24);
-    }
-}
-
-AccessorValues OpenAccessor(const tinygltf::Model& document, int index, const std::string& where,
+AccessorValues OpenAccessor(const tinygltf::Model& document, const DocumentBuffers& buffers, int index, const std::string& where,
                             std::initializer_list<int> types, std::initializer_list<int> componentTypes) {
     if (index < 0 || (size_t)index >= document.accessors.size())
         Fail(where, "accessor " + std::to_string(index) + " does not exist");
@@ -130,13 +118,13 @@ AccessorValues OpenAccessor(const tinygltf::Model& document, int index, const st
         Fail(self + "/bufferView", "buffer view " + std::to_string(accessor.bufferView) + " does not exist");
     const tinygltf::BufferView& view = document.bufferViews[accessor.bufferView];
     const std::string viewPointer = "/bufferViews/" + std::to_string(accessor.bufferView);
-    if (view.buffer < 0 || (size_t)view.buffer >= document.buffers.size())
+    if (view.buffer < 0 || (size_t)view.buffer >= buffers.size())
         Fail(viewPointer + "/buffer", "buffer " + std::to_string(view.buffer) + " does not exist");
-    const std::vector<unsigned char>& data = document.buffers[view.buffer].data;
-    if (view.byteOffset > data.size() || view.byteLength > data.size() - view.byteOffset)
+    const BufferBytes& data = buffers[view.buffer];
+    if (view.byteOffset > data.size || view.byteLength > data.size - view.byteOffset)
         Fail(viewPointer, "bytes " + std::to_string(view.byteOffset) + " to " +
                               std::to_string(view.byteOffset + view.byteLength) + " lie outside the " +
-                              std::to_string(data.size()) + "-byte buffer");
+                              std::to_string(data.size) + "-byte buffer");
 
     const size_t elementSize = values.componentSize_ * (size_t)values.components;
     const size_t stride = view.byteStride ? view.byteStride : elementSize;
@@ -149,7 +137,7 @@ AccessorValues OpenAccessor(const tinygltf::Model& document, int index, const st
         Fail(self, std::to_string(values.count) + " elements of " + std::to_string(elementSize) +
                        " bytes from byte " + std::to_string(accessor.byteOffset) + " do not fit in the " +
                        std::to_string(room) + "-byte " + viewPointer.substr(1));
-    values.base_ = data.data() + view.byteOffset + accessor.byteOffset;
+    values.base_ = data.data + view.byteOffset + accessor.byteOffset;
     values.stride_ = stride;
     return values;
 }

@@ -81,7 +81,7 @@ private:
         auto found = primitive.attributes.find("POSITION");
         if (found == primitive.attributes.end()) Fail(pointer + "/attributes", "no POSITION attribute");
         const AccessorValues positions =
-            OpenAccessor(document_, found->second, pointer + "/attributes/POSITION", {TINYGLTF_TYPE_VEC3},
+            OpenAccessor(document_, context_.buffers, found->second, pointer + "/attributes/POSITION", {TINYGLTF_TYPE_VEC3},
                          {TINYGLTF_COMPONENT_TYPE_FLOAT});
         const size_t count = positions.count;
         if (vertices_.size() + count > 0xFFFFFFFFu) Fail(pointer, "too many vertices");
@@ -121,7 +121,7 @@ private:
         if (primitive.indices >= 0) {
             const std::string where = pointer + "/indices";
             const AccessorValues indices =
-                OpenAccessor(document_, primitive.indices, where, {TINYGLTF_TYPE_SCALAR},
+                OpenAccessor(document_, context_.buffers, primitive.indices, where, {TINYGLTF_TYPE_SCALAR},
                              {TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE, TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT,
                               TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT});
             order.resize(indices.count);

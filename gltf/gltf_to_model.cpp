@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <sys/mman.h>
 
 #include <nlohmann/json.hpp>
 
@@ -50,6 +51,12 @@ bool ExtrasBits(const tinygltf::Value& qev, const char* key, float out[3]) {
     }
     return true;
 }
+
+struct WordColumn {
+    bool present = false;
+    AccessorValues parts[2];
+    uint32_t At(size_t vertex, int word) const { return parts[word / 2].WordOfShorts(vertex, 2 * (word % 2)); }
+};
 
 bool IsQevRoot(const tinygltf::Node& node) {
     return node.name == kRootNodeName && ExtrasKind(node.extras) == "root";
@@ -123,7 +130,7 @@ private:
             AccessorValues matrices;
             const bool haveMatrices = skin.inverseBindMatrices >= 0;
             if (haveMatrices) {
-                matrices = OpenAccessor(document_, skin.inverseBindMatrices, pointer + "/inverseBindMatrices",
+                matrices = OpenAccessor(document_, context_.buffers, skin.inverseBindMatrices, pointer + "/inverseBindMatrices",
                                         {TINYGLTF_TYPE_MAT4}, {TINYGLTF_COMPONENT_TYPE_FLOAT});
                 if (matrices.count < skin.joints.size())
                     Fail(pointer + "/inverseBindMatrices", std::to_string(matrices.count) + " matrices for " +
@@ -207,10 +214,10 @@ private:
         const std::string pointer = meshPointer + "/primitives/0";
         if (!primitive.attributes.count("POSITION")) Fail(pointer + "/attributes", "no POSITION attribute");
         const AccessorValues positions =
-            OpenAccessor(document_, primitive.attributes.at("POSITION"), pointer + "/attributes/POSITION",
+            OpenAccessor(document_, context_.buffers, primitive.attributes.at("POSITION"), pointer + "/attributes/POSITION",
                          {TINYGLTF_TYPE_VEC3}, {TINYGLTF_COMPONENT_TYPE_FLOAT});
         const size_t count = positions.count;
-        const std::vector<uint32_t> qevVertex = Words(primitive, kVertexAttribute, 1, pointer, count);
+        const WordColumn qevVertex = Words(primitive, kVertexAttribute, 1, pointer, count);
 
         msMesh* target;
         size_t vertexCount = 0;
@@ -228,28 +235,24 @@ private:
     }
 
     // The 32-bit words of a custom attribute (pairs of unsigned shorts, split
-    // into name_0, name_1 beyond two words); empty when the attribute is absent.
-    std::vector<uint32_t> Words(const tinygltf::Primitive& primitive, const char* name, int words,
-                                const std::string& pointer, size_t count) {
-        std::vector<uint32_t> values;
+    // into name_0, name_1 beyond two words), read where they lie; not present
+    // when the attribute is absent.
+    WordColumn Words(const tinygltf::Primitive& primitive, const char* name, int words, const std::string& pointer,
+                     size_t count) {
+        WordColumn column;
         for (int part = 0; 2 * part < words; ++part) {
             const int partWords = std::min(2, words - 2 * part);
             const std::string partName = words > 2 ? std::string(name) + "_" + std::to_string(part) : name;
             if (!primitive.attributes.count(partName)) {
-                if (part == 0) return values;
+                if (part == 0) return column;
                 Fail(pointer + "/attributes", "no " + partName + " beside " + name + "_0");
             }
-            const AccessorValues accessor =
-                OpenAttribute(context_, primitive, partName, pointer, count,
-                              {partWords == 2 ? TINYGLTF_TYPE_VEC4 : TINYGLTF_TYPE_VEC2},
-                              {TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT});
-            values.resize(count * (size_t)words);
-            for (size_t v = 0; v < count; ++v)
-                for (int w = 0; w < partWords; ++w)
-                    values[v * words + 2 * part + w] =
-                        accessor.Unsigned(v, 2 * w) | (accessor.Unsigned(v, 2 * w + 1) << 16);
+            column.parts[part] = OpenAttribute(context_, primitive, partName, pointer, count,
+                                               {partWords == 2 ? TINYGLTF_TYPE_VEC4 : TINYGLTF_TYPE_VEC2},
+                                               {TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT});
         }
-        return values;
+        column.present = true;
+        return column;
     }
 
     static float FromBits(uint32_t bits) {
@@ -259,40 +262,40 @@ private:
     }
 
     void ReadOwnVertices(const tinygltf::Primitive& primitive, const std::string& pointer,
-                         const AccessorValues& positions, const std::vector<uint32_t>& qevVertex, size_t vertexCount,
+                         const AccessorValues& positions, const WordColumn& qevVertex, size_t vertexCount,
                          msMesh& mesh) {
         const size_t count = positions.count;
-        const std::vector<uint32_t> exact = Words(primitive, kPositionAttribute, 3, pointer, count);
-        const std::vector<uint32_t> bones = Words(primitive, kBonesAttribute, 4, pointer, count);
-        const std::vector<uint32_t> weights = Words(primitive, kWeightsAttribute, 3, pointer, count);
-        const std::vector<uint32_t> extra = Words(primitive, kExtraAttribute, 2, pointer, count);
+        const WordColumn exact = Words(primitive, kPositionAttribute, 3, pointer, count);
+        const WordColumn bones = Words(primitive, kBonesAttribute, 4, pointer, count);
+        const WordColumn weights = Words(primitive, kWeightsAttribute, 3, pointer, count);
+        const WordColumn extra = Words(primitive, kExtraAttribute, 2, pointer, count);
         mesh.vertices.resize(vertexCount);
         for (size_t g = 0; g < count; ++g) {
-            const uint32_t s = qevVertex[g];
+            const uint32_t s = qevVertex.At(g, 0);
             if (s >= vertexCount) continue;
             msVertex& vertex = mesh.vertices[s];
             for (int k = 0; k < 3; ++k)
-                vertex.position[k] = exact.empty() ? ToFloat(positions.Float(g, k)) : FromBits(exact[g * 3 + k]);
-            if (!bones.empty()) {
-                vertex.boneIndex = (int32_t)bones[g * 4];
-                for (int k = 0; k < 3; ++k) vertex.ex.boneIndices[k] = (int32_t)bones[g * 4 + 1 + k];
+                vertex.position[k] = !exact.present ? ToFloat(positions.Float(g, k)) : FromBits(exact.At(g, k));
+            if (bones.present) {
+                vertex.boneIndex = (int32_t)bones.At(g, 0);
+                for (int k = 0; k < 3; ++k) vertex.ex.boneIndices[k] = (int32_t)bones.At(g, 1 + k);
             }
-            if (!weights.empty())
-                for (int k = 0; k < 3; ++k) vertex.ex.boneWeights[k] = (int32_t)weights[g * 3 + k];
-            if (!extra.empty())
-                for (int k = 0; k < 2; ++k) vertex.ex.extra[k] = extra[g * 2 + k];
+            if (weights.present)
+                for (int k = 0; k < 3; ++k) vertex.ex.boneWeights[k] = (int32_t)weights.At(g, k);
+            if (extra.present)
+                for (int k = 0; k < 2; ++k) vertex.ex.extra[k] = extra.At(g, k);
         }
     }
 
     void ReadOwnTriangles(const tinygltf::Primitive& primitive, const std::string& pointer,
                           const std::string& meshPointer, const tinygltf::Value& qev, size_t count,
-                          const std::vector<uint32_t>& qevVertex, msMesh& mesh) {
+                          const WordColumn& qevVertex, msMesh& mesh) {
         const int mode = primitive.mode < 0 ? TINYGLTF_MODE_TRIANGLES : primitive.mode;
         size_t indexCount = 0;
         AccessorValues indices;
         if (mode == TINYGLTF_MODE_TRIANGLES) {
             if (primitive.indices < 0) Fail(pointer, "no indices");
-            indices = OpenAccessor(document_, primitive.indices, pointer + "/indices", {TINYGLTF_TYPE_SCALAR},
+            indices = OpenAccessor(document_, context_.buffers, primitive.indices, pointer + "/indices", {TINYGLTF_TYPE_SCALAR},
                                    {TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT, TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT});
             indexCount = indices.count;
         } else if (mode != TINYGLTF_MODE_POINTS) {
@@ -303,13 +306,13 @@ private:
             Fail(pointer + "/indices", std::to_string(indexCount) + " indices for " + std::to_string(triangles) +
                                            " triangles");
         if (triangles == 0) return;
-        const std::vector<uint32_t> exactNormals = Words(primitive, kNormalAttribute, 3, pointer, count);
-        const std::vector<uint32_t> exactUvs = Words(primitive, kTexCoordAttribute, 2, pointer, count);
+        const WordColumn exactNormals = Words(primitive, kNormalAttribute, 3, pointer, count);
+        const WordColumn exactUvs = Words(primitive, kTexCoordAttribute, 2, pointer, count);
         AccessorValues normals, uvs;
-        if (exactNormals.empty())
+        if (!exactNormals.present)
             normals = OpenAttribute(context_, primitive, "NORMAL", pointer, count, {TINYGLTF_TYPE_VEC3},
                                     {TINYGLTF_COMPONENT_TYPE_FLOAT});
-        if (exactUvs.empty())
+        if (!exactUvs.present)
             uvs = OpenAttribute(context_, primitive, "TEXCOORD_0", pointer, count, {TINYGLTF_TYPE_VEC2},
                                 {TINYGLTF_COMPONENT_TYPE_FLOAT});
         for (size_t t = 0; t < triangles; ++t) {
@@ -320,17 +323,17 @@ private:
                     Fail("/accessors/" + std::to_string(primitive.indices),
                          "index " + std::to_string(g) + " (element " + std::to_string(t * 3 + c) +
                              ") names no vertex: POSITION has " + std::to_string(count));
-                if (qevVertex[g] > 0xFFFF)
+                if (qevVertex.At(g, 0) > 0xFFFF)
                     Fail(pointer + "/attributes/" + kVertexAttribute,
-                         "vertex " + std::to_string(g) + " names QEV vertex " + std::to_string(qevVertex[g]) +
+                         "vertex " + std::to_string(g) + " names QEV vertex " + std::to_string(qevVertex.At(g, 0)) +
                              ", beyond what a triangle can index");
-                triangle.vertexIndices[c] = (uint16_t)qevVertex[g];
+                triangle.vertexIndices[c] = (uint16_t)qevVertex.At(g, 0);
                 for (int k = 0; k < 3; ++k)
                     triangle.ex.normals[c][k] =
-                        exactNormals.empty() ? ToFloat(normals.Float(g, k)) : FromBits(exactNormals[g * 3 + k]);
+                        !exactNormals.present ? ToFloat(normals.Float(g, k)) : FromBits(exactNormals.At(g, k));
                 for (int k = 0; k < 2; ++k)
                     triangle.ex.texCoords[c][k] =
-                        exactUvs.empty() ? ToFloat(uvs.Float(g, k)) : FromBits(exactUvs[g * 2 + k]);
+                        !exactUvs.present ? ToFloat(uvs.Float(g, k)) : FromBits(exactUvs.At(g, k));
             }
         }
     }
@@ -409,7 +412,7 @@ AccessorValues OpenAttribute(const ReadContext& context, const tinygltf::Primiti
     const std::string where = primitivePointer + "/attributes/" + name;
     auto found = primitive.attributes.find(name);
     if (found == primitive.attributes.end()) Fail(primitivePointer + "/attributes", "no " + name + " attribute");
-    AccessorValues values = OpenAccessor(context.document, found->second, where, types, componentTypes);
+    AccessorValues values = OpenAccessor(context.document, context.buffers, found->second, where, types, componentTypes);
     if (values.count != vertexCount)
         Fail(where, std::to_string(values.count) + " elements where POSITION has " + std::to_string(vertexCount));
     return values;
@@ -419,10 +422,11 @@ AccessorValues OpenAttribute(const ReadContext& context, const tinygltf::Primiti
 
 namespace {
 
-bool ReadLoadedDocument(const tinygltf::Model& document, const GltfOptions& options, msModel& model,
-                        std::vector<std::string>& warnings, std::string& error) {
+bool ReadLoadedDocument(const tinygltf::Model& document, const gltfqev::DocumentBuffers& buffers,
+                        const GltfOptions& options, msModel& model, std::vector<std::string>& warnings,
+                        std::string& error) {
     try {
-        gltfqev::ReadContext context(document, model, warnings);
+        gltfqev::ReadContext context(document, buffers, model, warnings);
         gltfqev::Reader(context).Read();
     } catch (const gltfqev::GltfFault& fault) {
         error = (fault.pointer.empty() ? "/" : fault.pointer) + ": " + fault.message;
@@ -433,16 +437,11 @@ bool ReadLoadedDocument(const tinygltf::Model& document, const GltfOptions& opti
     return true;
 }
 
-// A .glb read from its file: tinygltf gets the JSON chunk, and its buffer
-// reads the BIN chunk straight from the file, so the file's bytes are never
-// held twice (once read, once copied into the buffer).
+// A .glb read from its file: tinygltf gets the JSON chunk alone, with a
+// one-byte stand-in for the BIN chunk's buffer, and the accessors read the
+// chunk where the file is mapped. Its bytes are neither copied nor zeroed
+// first, and pages of the file are shared with the system's cache.
 const char kBinChunkUri[] = "qev-glb-bin-chunk";
-
-struct BinChunk {
-    std::string path;
-    uint64_t offset = 0;
-    uint64_t length = 0;
-};
 
 bool IsBinChunk(const std::string& path) {
     const size_t n = sizeof(kBinChunkUri) - 1;
@@ -453,18 +452,31 @@ bool ChunkOrFileExists(const std::string& path, void* user) {
     return IsBinChunk(path) || tinygltf::FileExists(path, user);
 }
 
-bool ReadChunkOrFile(std::vector<unsigned char>* out, std::string* error, const std::string& path, void* user) {
+bool StandInOrFile(std::vector<unsigned char>* out, std::string* error, const std::string& path, void*) {
     if (!IsBinChunk(path)) return tinygltf::ReadWholeFile(out, error, path, nullptr);
-    const BinChunk& chunk = *static_cast<const BinChunk*>(user);
-    FILE* file = fopen(chunk.path.c_str(), "rb");
-    if (!file) return false;
-    out->resize(chunk.length);
-    const bool read = fseeko(file, (off_t)chunk.offset, SEEK_SET) == 0 &&
-                      fread(out->data(), 1, out->size(), file) == out->size();
-    fclose(file);
-    if (!read && error) *error += "the BIN chunk is cut short";
-    return read;
+    out->assign(1, 0);
+    return true;
 }
+
+// The whole file mapped read-only; unmapped when it goes.
+class MappedFile {
+public:
+    ~MappedFile() {
+        if (bytes_) munmap(bytes_, size_);
+    }
+    bool Map(int descriptor, size_t size) {
+        if (size == 0) return false;
+        void* at = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, descriptor, 0);
+        if (at == MAP_FAILED) return false;
+        bytes_ = at, size_ = size;
+        return true;
+    }
+    const unsigned char* Bytes() const { return static_cast<const unsigned char*>(bytes_); }
+
+private:
+    void* bytes_ = nullptr;
+    size_t size_ = 0;
+};
 
 uint32_t U32At(const unsigned char* p) {
     return (uint32_t)p[0] | ((uint32_t)p[1] << 8) | ((uint32_t)p[2] << 16) | ((uint32_t)p[3] << 24);
@@ -498,7 +510,7 @@ bool GltfToModel(const std::vector<unsigned char>& bytes, const std::string& bas
         error = std::string(binary ? "not a readable .glb: " : "not a readable glTF: ") + gltfqev::OneLine(loadError);
         return false;
     }
-    return ReadLoadedDocument(document, options, model, warnings, error);
+    return ReadLoadedDocument(document, gltfqev::BuffersOf(document), options, model, warnings, error);
 }
 
 bool GltfFileToModel(const std::string& path, const GltfOptions& options, msModel& model,
@@ -534,44 +546,51 @@ bool GltfFileToModel(const std::string& path, const GltfOptions& options, msMode
         error = "not a readable .glb: its JSON chunk is missing or cut short";
         return false;
     }
-    std::string text(jsonLength, '\0');
-    unsigned char binHead[8] = {};
-    fseeko(file, 20, SEEK_SET);
-    bool read = fread(&text[0], 1, text.size(), file) == text.size();
-    const bool haveBin = read && 20 + jsonLength + 8 <= fileSize && fread(binHead, 1, 8, file) == 8 &&
-                         U32At(binHead + 4) == 0x004E4942u;
+    MappedFile mapped;
+    const bool isMapped = mapped.Map(fileno(file), (size_t)fileSize);
     fclose(file);
-    if (!read) {
+    if (!isMapped) {
         error = "cannot read";
         return false;
     }
-    nlohmann::json json = nlohmann::json::parse(text, nullptr, false);
+    const unsigned char* mappedBytes = mapped.Bytes();
+    const bool haveBin = 20 + jsonLength + 8 <= fileSize && U32At(mappedBytes + 20 + jsonLength + 4) == 0x004E4942u;
+    nlohmann::json json =
+        nlohmann::json::parse(mappedBytes + 20, mappedBytes + 20 + jsonLength, nullptr, false);
     if (json.is_discarded() || !json.is_object()) {
         error = "not a readable .glb: its JSON chunk is not a JSON object";
         return false;
     }
-    BinChunk chunk;
-    chunk.path = path;
-    chunk.offset = 20 + jsonLength + 8;
+    gltfqev::BufferBytes chunk;
     if (haveBin && json.contains("buffers") && json["buffers"].is_array() && !json["buffers"].empty() &&
         json["buffers"][0].is_object() && !json["buffers"][0].contains("uri")) {
+        const uint64_t offset = 20 + jsonLength + 8;
         const nlohmann::json& length = json["buffers"][0]["byteLength"];
         const uint64_t declared = length.is_number_unsigned() ? length.get<uint64_t>() : 0;
-        chunk.length = std::min<uint64_t>(std::min<uint64_t>(declared, U32At(binHead)), fileSize - chunk.offset);
+        const uint64_t held = std::min<uint64_t>(U32At(mappedBytes + 20 + jsonLength), fileSize - offset);
+        if (declared > held) {
+            error = "not a readable .glb: the BIN chunk holds " + std::to_string(held) + " bytes where buffers/0 needs " +
+                    std::to_string(declared);
+            return false;
+        }
+        chunk = {mappedBytes + offset, (size_t)declared};
         json["buffers"][0]["uri"] = kBinChunkUri;
+        json["buffers"][0]["byteLength"] = 1;
     }
     tinygltf::Model document;
     tinygltf::TinyGLTF loader;
     loader.SetImageLoader(gltfqev::NoImages, nullptr);
-    tinygltf::FsCallbacks callbacks = {&ChunkOrFileExists, &tinygltf::ExpandFilePath, &ReadChunkOrFile,
-                                       &tinygltf::WriteWholeFile, &chunk};
+    tinygltf::FsCallbacks callbacks = {&ChunkOrFileExists, &tinygltf::ExpandFilePath, &StandInOrFile,
+                                       &tinygltf::WriteWholeFile, nullptr};
     loader.SetFsCallbacks(callbacks);
-    text = json.dump();
+    const std::string text = json.dump();
     std::string loadError, loadWarning;
     if (!loader.LoadASCIIFromString(&document, &loadError, &loadWarning, text.data(), (unsigned int)text.size(),
                                     baseDir)) {
         error = "not a readable .glb: " + gltfqev::OneLine(loadError);
         return false;
     }
-    return ReadLoadedDocument(document, options, model, warnings, error);
+    gltfqev::DocumentBuffers buffers = gltfqev::BuffersOf(document);
+    if (chunk.data) buffers[0] = chunk;
+    return ReadLoadedDocument(document, buffers, options, model, warnings, error);
 }

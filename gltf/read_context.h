@@ -14,9 +14,11 @@
 namespace gltfqev {
 
 struct ReadContext {
-    ReadContext(const tinygltf::Model& d, msModel& m, std::vector<std::string>& w) : document(d), model(m), warnings(w) {}
+    ReadContext(const tinygltf::Model& d, const DocumentBuffers& b, msModel& m, std::vector<std::string>& w)
+        : document(d), buffers(b), model(m), warnings(w) {}
 
     const tinygltf::Model& document;
+    const DocumentBuffers& buffers;
     msModel& model;
     std::vector<std::string>& warnings;
 
