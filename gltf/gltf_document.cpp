@@ -38,34 +38,44 @@ struct CornerKeyHash {
     }
 };
 
-// One accessor's values, packed, ready for the buffer.
+// One accessor's values, packed, ready for the buffer. Its storage is kept
+// from one mesh to the next, so its pages are touched once per conversion
+// rather than once per mesh.
 struct Column {
     std::vector<unsigned char> bytes;
-    void Reserve(size_t count, size_t size) { bytes.reserve(count * size); }
+    size_t used = 0;
+    void Reserve(size_t count, size_t size) {
+        if (bytes.size() < count * size) bytes.resize(count * size);
+        used = 0;
+    }
     template <typename T>
     void Push(T value) {
-        unsigned char raw[sizeof(T)];
-        memcpy(raw, &value, sizeof(T));
-        bytes.insert(bytes.end(), raw, raw + sizeof(T));
+        if (used + sizeof(T) > bytes.size()) bytes.resize(std::max<size_t>(2 * bytes.size(), used + sizeof(T)));
+        memcpy(bytes.data() + used, &value, sizeof(T));
+        used += sizeof(T);
     }
 };
 
+// The document's one buffer, in order: each column's bytes go to the sink as
+// its view is added, so the whole buffer need never be held at once.
 class DocumentBuilder {
 public:
-    DocumentBuilder(tinygltf::Model& document) : document_(document) {
+    DocumentBuilder(tinygltf::Model& document, BinSink& sink) : document_(document), sink_(sink) {
         document_.buffers.emplace_back();
     }
 
+    size_t Length() const { return length_; }
+
     int AddView(const Column& column, int target, size_t stride = 0) {
-        std::vector<unsigned char>& data = document_.buffers[0].data;
-        while (data.size() % 4) data.push_back(0);
+        Align();
         tinygltf::BufferView view;
         view.buffer = 0;
-        view.byteOffset = data.size();
-        view.byteLength = column.bytes.size();
+        view.byteOffset = length_;
+        view.byteLength = column.used;
         view.byteStride = stride;
         view.target = target;
-        data.insert(data.end(), column.bytes.begin(), column.bytes.end());
+        sink_.Append(column.bytes.data(), column.used);
+        length_ += column.used;
         document_.bufferViews.push_back(view);
         return (int)document_.bufferViews.size() - 1;
     }
@@ -90,13 +100,27 @@ public:
                              std::move(maxValues));
     }
 
-    void Finish() {
-        std::vector<unsigned char>& data = document_.buffers[0].data;
-        while (data.size() % 4) data.push_back(0);
+    void Align() {
+        static const unsigned char kZeros[4] = {0, 0, 0, 0};
+        const size_t padding = (4 - length_ % 4) % 4;
+        sink_.Append(kZeros, padding);
+        length_ += padding;
     }
 
 private:
     tinygltf::Model& document_;
+    BinSink& sink_;
+    size_t length_ = 0;
+};
+
+// The plain case: the buffer's bytes in the document itself.
+class DocumentBufferSink : public BinSink {
+public:
+    explicit DocumentBufferSink(std::vector<unsigned char>& data) : data_(data) {}
+    void Append(const unsigned char* bytes, size_t size) override { data_.insert(data_.end(), bytes, bytes + size); }
+
+private:
+    std::vector<unsigned char>& data_;
 };
 
 tinygltf::Value QevExtras(tinygltf::Value::Object fields) {
@@ -149,7 +173,8 @@ private:
         const size_t corners = source.triangles->triangles.size() * 3;
         size_t slots = 16;
         while (slots < corners * 2) slots *= 2;
-        std::vector<uint32_t> table(slots, kEmptySlot);
+        std::vector<uint32_t>& table = table_;
+        table.assign(slots, kEmptySlot);
         indices_.reserve(corners);
         keys_.reserve(corners + source.vertices->vertices.size() + 1);
         std::vector<bool> used(source.vertices->vertices.size(), false);
@@ -177,8 +202,9 @@ private:
     }
 
     int WriteIndices() {
-        Column column;
+        Column& column = indexColumn_;
         const bool wide = keys_.size() > 65535;  // 65535 is the primitive restart value
+        column.Reserve(indices_.size(), wide ? 4 : 2);
         for (uint32_t i : indices_) {
             if (wide) column.Push<uint32_t>(i);
             else column.Push<uint16_t>((uint16_t)i);
@@ -196,7 +222,8 @@ private:
             return key.vertex < vertices.size() ? vertices[key.vertex] : kNoVertex;
         };
 
-        Column position, normal, texCoord, qevVertex, exactPosition, exactNormal, exactTexCoord;
+        Column &position = columns_[0], &normal = columns_[1], &texCoord = columns_[2], &qevVertex = columns_[3],
+               &exactPosition = columns_[4], &exactNormal = columns_[5], &exactTexCoord = columns_[6];
         position.Reserve(count, 12), normal.Reserve(count, 12), texCoord.Reserve(count, 8);
         qevVertex.Reserve(count, 4), exactPosition.Reserve(count, 12), exactNormal.Reserve(count, 12);
         exactTexCoord.Reserve(count, 8);
@@ -252,7 +279,7 @@ private:
         if (needTexCoord) AddWords(primitive, kTexCoordAttribute, exactTexCoord, count, 2);
 
         if (boneCount_ > 0) {
-            Column joints, weights;
+            Column &joints = columns_[7], &weights = columns_[8];
             joints.Reserve(count, 8), weights.Reserve(count, 16);
             for (const CornerKey& key : keys_) {
                 const JointWeights influences = GltfInfluences(vertexOf(key), boneCount_);
@@ -266,7 +293,7 @@ private:
 
         if (!source.carryVertices) return;
         // The vertex's own fields, exactly as the model holds them.
-        Column bones, percentages, extra;
+        Column &bones = columns_[9], &percentages = columns_[10], &extra = columns_[11];
         bones.Reserve(count, 16), percentages.Reserve(count, 12), extra.Reserve(count, 8);
         for (const CornerKey& key : keys_) {
             const msVertex& vertex = vertexOf(key);
@@ -313,6 +340,9 @@ private:
     int32_t boneCount_;
     std::vector<CornerKey> keys_;
     std::vector<uint32_t> indices_;
+    std::vector<uint32_t> table_;  // open addressing slots, kept from mesh to mesh
+    Column indexColumn_;
+    Column columns_[12];
 };
 
 void WriteSkin(const msModel& model, const GltfOptions& options, DocumentBuilder& builder, tinygltf::Model& document,
@@ -322,6 +352,7 @@ void WriteSkin(const msModel& model, const GltfOptions& options, DocumentBuilder
     skin.skeleton = rootNode;
     skin.joints.push_back(rootNode);
     Column matrices;
+    matrices.Reserve(model.bones.size() + 1, 64);
     for (double v : Identity()) matrices.Push<float>((float)v);
     for (const msBone& bone : model.bones) {
         float position[3];
@@ -360,10 +391,22 @@ void WriteSkin(const msModel& model, const GltfOptions& options, DocumentBuilder
 }  // namespace
 
 void BuildGltfDocument(const msModel& model, const GltfOptions& options, tinygltf::Model& document) {
+    std::vector<unsigned char> data;
+    DocumentBufferSink sink(data);
+    // Room for every mesh's vertices at their largest (one per corner, plus the
+    // unused ones), so the buffer is not copied as it grows; pages never
+    // written are never touched.
+    size_t room = 64 * (model.bones.size() + 1) + 4096;
+    for (const msMesh& mesh : model.meshes) room += (mesh.triangles.size() * 3 + mesh.vertices.size() + 1) * 112;
+    data.reserve(room);
+    if (BuildGltfDocument(model, options, document, sink) > 0) document.buffers[0].data.swap(data);
+}
+
+size_t BuildGltfDocument(const msModel& model, const GltfOptions& options, tinygltf::Model& document, BinSink& sink) {
     document = tinygltf::Model();
     document.asset.version = "2.0";
     document.asset.generator = "qev convert";
-    DocumentBuilder builder(document);
+    DocumentBuilder builder(document, sink);
 
     tinygltf::Scene mainScene, geostateScene;
     mainScene.name = "model";
@@ -379,13 +422,6 @@ void BuildGltfDocument(const msModel& model, const GltfOptions& options, tinyglt
         rootNode = 0;
         WriteSkin(model, options, builder, document, rootNode);
     }
-
-    // Room for every mesh's vertices at their largest (one per corner, plus the
-    // unused ones), so the buffer is not copied as it grows; pages never
-    // written are never touched.
-    size_t room = 64 * (model.bones.size() + 1) + 4096;
-    for (const msMesh& mesh : model.meshes) room += (mesh.triangles.size() * 3 + mesh.vertices.size() + 1) * 112;
-    document.buffers[0].data.reserve(room);
 
     MeshWriter writer(builder, options, (int32_t)model.bones.size());
     const msMesh* block = nullptr;
@@ -425,7 +461,7 @@ void BuildGltfDocument(const msModel& model, const GltfOptions& options, tinyglt
         document.nodes.push_back(node);
         (geostate ? geostateScene : mainScene).nodes.push_back((int)document.nodes.size() - 1);
     }
-    builder.Finish();
+    builder.Align();
 
     if (skinned) mainScene.nodes.push_back(rootNode);
     document.scenes.push_back(mainScene);
@@ -434,7 +470,8 @@ void BuildGltfDocument(const msModel& model, const GltfOptions& options, tinyglt
         document.scenes.push_back(geostateScene);
     }
     document.defaultScene = 0;
-    if (document.buffers[0].data.empty()) document.buffers.clear();
+    if (builder.Length() == 0) document.buffers.clear();
+    return builder.Length();
 }
 
 }  // namespace gltfqev

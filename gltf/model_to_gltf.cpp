@@ -14,15 +14,35 @@ void PutU32(std::ostream& stream, uint32_t value) {
     stream.write(bytes, 4);
 }
 
-// The glb container around tinygltf's JSON. tinygltf's own glb writer copies
-// the whole buffer once more before writing it, which on a large model costs
-// as much memory again as the buffer itself; here the buffer goes out as it is.
-bool WriteGlb(tinygltf::Model& document, std::ostream& stream, std::string& error) {
-    std::vector<unsigned char> data;
-    if (!document.buffers.empty()) {
-        data.swap(document.buffers[0].data);
-        document.buffers[0].uri = "bin";  // serialised as a reference, with no bytes; replaced below
+// Bytes handed straight to the stream, counted.
+class StreamSink : public gltfqev::BinSink {
+public:
+    explicit StreamSink(std::ostream& stream) : stream_(stream) {}
+    void Append(const unsigned char* bytes, size_t size) override {
+        stream_.write(reinterpret_cast<const char*>(bytes), (std::streamsize)size);
+        written_ += size;
     }
+    uint64_t Written() const { return written_; }
+
+private:
+    std::ostream& stream_;
+    uint64_t written_ = 0;
+};
+
+class CountingSink : public gltfqev::BinSink {
+public:
+    void Append(const unsigned char*, size_t) override {}
+};
+
+// The glb container around tinygltf's JSON. The document is built twice: once
+// to lay it out (its JSON, the BIN chunk's length), then again to stream the
+// BIN chunk's bytes column by column, so the buffer is never held whole and
+// no large allocation is touched for it.
+bool WriteGlb(const msModel& model, const GltfOptions& options, std::ostream& stream, std::string& error) {
+    tinygltf::Model document;
+    CountingSink counter;
+    const uint64_t length = gltfqev::BuildGltfDocument(model, options, document, counter);
+    if (!document.buffers.empty()) document.buffers[0].uri = "bin";  // serialised as a reference; replaced below
     std::ostringstream jsonStream;
     tinygltf::TinyGLTF writer;
     if (!writer.WriteGltfSceneToStream(&document, jsonStream, false, false)) {
@@ -34,11 +54,10 @@ bool WriteGlb(tinygltf::Model& document, std::ostream& stream, std::string& erro
         error = "the glTF could not be serialised";
         return false;
     }
-    if (!document.buffers.empty()) json["buffers"][0] = {{"byteLength", data.size()}};
+    if (length > 0) json["buffers"][0] = {{"byteLength", length}};
     std::string text = json.dump();
     while (text.size() % 4) text.push_back(' ');
-    const size_t binPadding = (4 - data.size() % 4) % 4;
-    const uint64_t total = 12 + 8 + text.size() + (data.empty() ? 0 : 8 + data.size() + binPadding);
+    const uint64_t total = 12 + 8 + text.size() + (length == 0 ? 0 : 8 + length);
     if (total > 0xFFFFFFFFu) {
         error = "the model is too large for a .glb";
         return false;
@@ -49,11 +68,16 @@ bool WriteGlb(tinygltf::Model& document, std::ostream& stream, std::string& erro
     PutU32(stream, (uint32_t)text.size());
     stream.write("JSON", 4);
     stream.write(text.data(), (std::streamsize)text.size());
-    if (!data.empty()) {
-        PutU32(stream, (uint32_t)(data.size() + binPadding));
+    if (length > 0) {
+        PutU32(stream, (uint32_t)length);  // a multiple of 4: the builder pads the buffer's end
         stream.write("BIN\0", 4);
-        stream.write(reinterpret_cast<const char*>(data.data()), (std::streamsize)data.size());
-        stream.write("\0\0\0", (std::streamsize)binPadding);
+        StreamSink sink(stream);
+        tinygltf::Model again;
+        gltfqev::BuildGltfDocument(model, options, again, sink);
+        if (sink.Written() != length) {
+            error = "the glTF's buffer changed between its layout and its bytes";
+            return false;
+        }
     }
     if (!stream) {
         error = "the glTF could not be written";
@@ -64,9 +88,9 @@ bool WriteGlb(tinygltf::Model& document, std::ostream& stream, std::string& erro
 
 bool SerialiseTo(const msModel& model, const GltfOptions& options, bool binary, std::ostream& stream,
                  std::string& error) {
+    if (binary) return WriteGlb(model, options, stream, error);
     tinygltf::Model document;
     gltfqev::BuildGltfDocument(model, options, document);
-    if (binary) return WriteGlb(document, stream, error);
     // glb chunk lengths are 32-bit: a buffer near 4 GiB cannot be written.
     if (!document.buffers.empty() && document.buffers[0].data.size() > 0xF0000000u) {
         error = "the model is too large for one glTF buffer";
