@@ -27,7 +27,6 @@ struct CornerKey {
     bool operator==(const CornerKey& o) const { return memcmp(this, &o, sizeof(*this)) == 0; }
 };
 
-const uint32_t kEmptySlot = 0xFFFFFFFFu;
 
 struct CornerKeyHash {
     size_t operator()(const CornerKey& k) const {
@@ -44,9 +43,20 @@ struct CornerKeyHash {
 struct Column {
     std::vector<unsigned char> bytes;
     size_t used = 0;
+    bool filled = true;  // false: only its length is known (a layout pass)
     void Reserve(size_t count, size_t size) {
         if (bytes.size() < count * size) bytes.resize(count * size);
         used = 0;
+        filled = true;
+    }
+    // count values of size bytes each, written through the pointer returned
+    // (null when only the length is wanted).
+    unsigned char* Begin(size_t count, size_t size, bool fill) {
+        filled = fill;
+        used = count * size;
+        if (!fill) return nullptr;
+        if (bytes.size() < used) bytes.resize(used);
+        return bytes.data();
     }
     template <typename T>
     void Push(T value) {
@@ -55,6 +65,12 @@ struct Column {
         used += sizeof(T);
     }
 };
+
+template <typename T>
+inline void Put(unsigned char*& at, T value) {
+    memcpy(at, &value, sizeof(T));
+    at += sizeof(T);
+}
 
 // The document's one buffer, in order: each column's bytes go to the sink as
 // its view is added, so the whole buffer need never be held at once.
@@ -65,6 +81,7 @@ public:
     }
 
     size_t Length() const { return length_; }
+    bool WantsBytes() const { return sink_.WantsBytes(); }
 
     int AddView(const Column& column, int target, size_t stride = 0) {
         Align();
@@ -74,7 +91,7 @@ public:
         view.byteLength = column.used;
         view.byteStride = stride;
         view.target = target;
-        sink_.Append(column.bytes.data(), column.used);
+        if (sink_.WantsBytes()) sink_.Append(column.bytes.data(), column.used);
         length_ += column.used;
         document_.bufferViews.push_back(view);
         return (int)document_.bufferViews.size() - 1;
@@ -118,6 +135,7 @@ class DocumentBufferSink : public BinSink {
 public:
     explicit DocumentBufferSink(std::vector<unsigned char>& data) : data_(data) {}
     void Append(const unsigned char* bytes, size_t size) override { data_.insert(data_.end(), bytes, bytes + size); }
+    bool WantsBytes() const override { return true; }
 
 private:
     std::vector<unsigned char>& data_;
@@ -166,49 +184,77 @@ public:
     }
 
 private:
+    // The mesh's distinct corners, in the order they first appear. A vertex's
+    // corners are found through a short chain per QEV vertex: a mesh's
+    // triangles mostly use nearby vertices, so the chain's keys were made
+    // recently and are still in cache, where a table over the whole mesh
+    // would miss it on nearly every corner. A vertex with more than
+    // kChainLength distinct corners keeps the rest in such a table, so no
+    // mesh (a fan of thousands of corners around one vertex) makes the
+    // search slow.
     void CollectVertices(const MeshSource& source) {
         keys_.clear();
         indices_.clear();
-        // Open addressing over indices into keys_: no allocation per corner.
+        chainNext_.clear();
         const size_t corners = source.triangles->triangles.size() * 3;
-        size_t slots = 16;
-        while (slots < corners * 2) slots *= 2;
-        std::vector<uint32_t>& table = table_;
-        table.assign(slots, kEmptySlot);
         indices_.reserve(corners);
         keys_.reserve(corners + source.vertices->vertices.size() + 1);
-        std::vector<bool> used(source.vertices->vertices.size(), false);
-        const CornerKeyHash hash;
+        chainNext_.reserve(corners);
+        chainHead_.assign(65536, kNoKey);
+        chainLength_.assign(65536, 0);
+        overflowSlots_ = 0;
         for (const msTriangle& triangle : source.triangles->triangles) {
             for (int c = 0; c < 3; ++c) {
                 CornerKey key;
                 key.vertex = triangle.vertexIndices[c];
                 for (int k = 0; k < 3; ++k) key.normal[k] = Bits(triangle.ex.normals[c][k]);
                 for (int k = 0; k < 2; ++k) key.uv[k] = Bits(triangle.ex.texCoords[c][k]);
-                size_t slot = hash(key) & (slots - 1);
-                while (table[slot] != kEmptySlot && !(keys_[table[slot]] == key)) slot = (slot + 1) & (slots - 1);
-                if (table[slot] == kEmptySlot) {
-                    table[slot] = (uint32_t)keys_.size();
-                    keys_.push_back(key);
-                }
-                indices_.push_back(table[slot]);
-                if (key.vertex < used.size()) used[key.vertex] = true;
+                indices_.push_back(FindOrAdd(key, corners));
             }
         }
         if (!source.carryVertices) return;
         // Vertices no corner uses still belong to the block.
-        for (size_t v = 0; v < used.size(); ++v)
-            if (!used[v]) keys_.push_back({(uint32_t)v, {Bits(0.f), Bits(0.f), Bits(1.f)}, {0, 0}});
+        const size_t vertexCount = source.vertices->vertices.size();
+        for (size_t v = 0; v < vertexCount; ++v)
+            if (v >= chainHead_.size() || chainHead_[v] == kNoKey)
+                keys_.push_back({(uint32_t)v, {Bits(0.f), Bits(0.f), Bits(1.f)}, {0, 0}});
+    }
+
+    uint32_t FindOrAdd(const CornerKey& key, size_t corners) {
+        const uint32_t vertex = key.vertex;  // a triangle's 16-bit index: every vertex has a chain
+        for (uint32_t at = chainHead_[vertex]; at != kNoKey; at = chainNext_[at])
+            if (keys_[at] == key) return at;
+        const uint32_t index = (uint32_t)keys_.size();
+        if (chainLength_[vertex] < kChainLength) {
+            ++chainLength_[vertex];
+            chainNext_.push_back(chainHead_[vertex]);
+            chainHead_[vertex] = index;
+            keys_.push_back(key);
+            return index;
+        }
+        // A crowded vertex: its further corners go to the table.
+        if (overflowSlots_ == 0) {
+            overflowSlots_ = 16;
+            while (overflowSlots_ < corners * 2) overflowSlots_ *= 2;
+            table_.assign(overflowSlots_, kNoKey);
+        }
+        const CornerKeyHash hash;
+        size_t slot = hash(key) & (overflowSlots_ - 1);
+        while (table_[slot] != kNoKey && !(keys_[table_[slot]] == key)) slot = (slot + 1) & (overflowSlots_ - 1);
+        if (table_[slot] != kNoKey) return table_[slot];
+        table_[slot] = index;
+        chainNext_.push_back(kNoKey);  // keeps chainNext_ beside keys_
+        keys_.push_back(key);
+        return index;
     }
 
     int WriteIndices() {
         Column& column = indexColumn_;
         const bool wide = keys_.size() > 65535;  // 65535 is the primitive restart value
-        column.Reserve(indices_.size(), wide ? 4 : 2);
-        for (uint32_t i : indices_) {
-            if (wide) column.Push<uint32_t>(i);
-            else column.Push<uint16_t>((uint16_t)i);
-        }
+        unsigned char* at = column.Begin(indices_.size(), wide ? 4 : 2, builder_.WantsBytes());
+        if (at && wide) memcpy(at, indices_.data(), indices_.size() * 4);
+        else if (at)
+            for (uint32_t i : indices_) Put<uint16_t>(at, (uint16_t)i);
         return builder_.AddAccessor(column, indices_.size(),
                                     wide ? TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT : TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT,
                                     TINYGLTF_TYPE_SCALAR, TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER);
@@ -218,53 +264,66 @@ private:
         const auto& vertices = source.vertices->vertices;
         const size_t count = keys_.size();
         static const msVertex kNoVertex;
+        // The deque's items by index once, rather than through its map per corner.
+        vertexAt_.clear();
+        for (const msVertex& vertex : vertices) vertexAt_.push_back(&vertex);
+        vertexAt_.push_back(&kNoVertex);
         auto vertexOf = [&](const CornerKey& key) -> const msVertex& {
-            return key.vertex < vertices.size() ? vertices[key.vertex] : kNoVertex;
+            return *vertexAt_[std::min<size_t>(key.vertex, vertices.size())];
         };
 
+        // A layout pass only needs what decides the layout: which exact-value
+        // attributes are needed and the position bounds.
+        const bool fill = builder_.WantsBytes();
         Column &position = columns_[0], &normal = columns_[1], &texCoord = columns_[2], &qevVertex = columns_[3],
                &exactPosition = columns_[4], &exactNormal = columns_[5], &exactTexCoord = columns_[6];
-        position.Reserve(count, 12), normal.Reserve(count, 12), texCoord.Reserve(count, 8);
-        qevVertex.Reserve(count, 4), exactPosition.Reserve(count, 12), exactNormal.Reserve(count, 12);
-        exactTexCoord.Reserve(count, 8);
+        unsigned char* positionAt = position.Begin(count, 12, fill);
+        unsigned char* normalAt = normal.Begin(count, 12, fill);
+        unsigned char* texCoordAt = texCoord.Begin(count, 8, fill);
+        unsigned char* qevVertexAt = qevVertex.Begin(count, 4, fill);
+        unsigned char* exactPositionAt = exactPosition.Begin(count, 12, fill);
+        unsigned char* exactNormalAt = exactNormal.Begin(count, 12, fill);
+        unsigned char* exactTexCoordAt = exactTexCoord.Begin(count, 8, fill);
         bool needPosition = false, needNormal = false, needTexCoord = false;
         double minimum[3] = {INFINITY, INFINITY, INFINITY}, maximum[3] = {-INFINITY, -INFINITY, -INFINITY};
         for (const CornerKey& key : keys_) {
             const msVertex& vertex = vertexOf(key);
             float p[3];
-            for (int k = 0; k < 3; ++k) {
+            for (int k = 0; k < 3; ++k)
                 p[k] = options_.scale == 1.0 ? vertex.position[k] : ToFloat(vertex.position[k] * options_.scale);
-                exactPosition.Push<uint32_t>(Bits(p[k]));
-            }
             const bool finite = std::isfinite(p[0]) && std::isfinite(p[1]) && std::isfinite(p[2]);
             needPosition |= !finite;
+            float shown[3];
             for (int k = 0; k < 3; ++k) {
-                const float shown = finite ? p[k] : 0.0f;
-                position.Push<float>(shown);
-                minimum[k] = std::min(minimum[k], (double)shown);
-                maximum[k] = std::max(maximum[k], (double)shown);
+                shown[k] = finite ? p[k] : 0.0f;
+                minimum[k] = std::min(minimum[k], (double)shown[k]);
+                maximum[k] = std::max(maximum[k], (double)shown[k]);
             }
 
             float n[3];
             memcpy(n, key.normal, sizeof(n));
             float unit[3];
             UnitNormal(n, unit);
-            for (int k = 0; k < 3; ++k) {
-                normal.Push<float>(unit[k]);
-                exactNormal.Push<uint32_t>(key.normal[k]);
-                needNormal |= Bits(unit[k]) != key.normal[k];
-            }
+            needNormal |= Bits(unit[0]) != key.normal[0] || Bits(unit[1]) != key.normal[1] ||
+                          Bits(unit[2]) != key.normal[2];
 
             float uv[2];
             memcpy(uv, key.uv, sizeof(uv));
             if (options_.flipV) uv[1] = (float)(1.0 - (double)uv[1]);
             const bool uvFinite = std::isfinite(uv[0]) && std::isfinite(uv[1]);
             needTexCoord |= !uvFinite;
-            for (int k = 0; k < 2; ++k) {
-                texCoord.Push<float>(uvFinite ? uv[k] : 0.0f);
-                exactTexCoord.Push<uint32_t>(Bits(uv[k]));
+            if (!fill) continue;
+            for (int k = 0; k < 3; ++k) {
+                Put<float>(positionAt, shown[k]);
+                Put<uint32_t>(exactPositionAt, Bits(p[k]));
+                Put<float>(normalAt, unit[k]);
+                Put<uint32_t>(exactNormalAt, key.normal[k]);
             }
-            qevVertex.Push<uint32_t>(key.vertex);
+            for (int k = 0; k < 2; ++k) {
+                Put<float>(texCoordAt, uvFinite ? uv[k] : 0.0f);
+                Put<uint32_t>(exactTexCoordAt, Bits(uv[k]));
+            }
+            Put<uint32_t>(qevVertexAt, key.vertex);
         }
 
         auto& attributes = primitive.attributes;
@@ -278,13 +337,23 @@ private:
         if (needNormal) AddWords(primitive, kNormalAttribute, exactNormal, count, 3);
         if (needTexCoord) AddWords(primitive, kTexCoordAttribute, exactTexCoord, count, 2);
 
+        // Influences per QEV vertex, worked out once rather than per corner.
+        bool influencesExact = boneCount_ > 0;
         if (boneCount_ > 0) {
+            influences_.clear();
+            for (const msVertex& vertex : vertices) {
+                influences_.push_back(GltfInfluences(vertex, boneCount_));
+                if (source.carryVertices && influencesExact)
+                    influencesExact = GltfInfluencesGiveBack(influences_.back(), vertex);
+            }
+            influences_.push_back(GltfInfluences(kNoVertex, boneCount_));
             Column &joints = columns_[7], &weights = columns_[8];
-            joints.Reserve(count, 8), weights.Reserve(count, 16);
-            for (const CornerKey& key : keys_) {
-                const JointWeights influences = GltfInfluences(vertexOf(key), boneCount_);
-                for (int k = 0; k < 4; ++k) joints.Push<uint16_t>(influences.joints[k]);
-                for (int k = 0; k < 4; ++k) weights.Push<float>(influences.weights[k]);
+            unsigned char* jointsAt = joints.Begin(count, 8, fill);
+            unsigned char* weightsAt = weights.Begin(count, 16, fill);
+            for (size_t g = 0; fill && g < count; ++g) {
+                const JointWeights& influences = influences_[std::min<size_t>(keys_[g].vertex, vertices.size())];
+                for (int k = 0; k < 4; ++k) Put<uint16_t>(jointsAt, influences.joints[k]);
+                for (int k = 0; k < 4; ++k) Put<float>(weightsAt, influences.weights[k]);
             }
             attributes["JOINTS_0"] = builder_.AddAccessor(joints, count, TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT,
                                                           TINYGLTF_TYPE_VEC4, TINYGLTF_TARGET_ARRAY_BUFFER);
@@ -292,19 +361,32 @@ private:
         }
 
         if (!source.carryVertices) return;
-        // The vertex's own fields, exactly as the model holds them.
-        Column &bones = columns_[9], &percentages = columns_[10], &extra = columns_[11];
-        bones.Reserve(count, 16), percentages.Reserve(count, 12), extra.Reserve(count, 8);
-        for (const CornerKey& key : keys_) {
-            const msVertex& vertex = vertexOf(key);
-            bones.Push<uint32_t>((uint32_t)vertex.boneIndex);
-            for (int k = 0; k < 3; ++k) bones.Push<uint32_t>((uint32_t)vertex.ex.boneIndices[k]);
-            for (int k = 0; k < 3; ++k) percentages.Push<uint32_t>((uint32_t)vertex.ex.boneWeights[k]);
-            for (int k = 0; k < 2; ++k) extra.Push<uint32_t>(vertex.ex.extra[k]);
+        // The vertex's own fields, exactly as the model holds them, where
+        // glTF's attributes do not already: the bone fields when JOINTS_0 and
+        // WEIGHTS_0 give other values back, the extra values unless all are 0
+        // (what a vertex read without them holds).
+        bool anyExtra = false;
+        for (const msVertex& vertex : vertices) anyExtra = anyExtra || vertex.ex.extra[0] || vertex.ex.extra[1];
+        if (!influencesExact) {
+            Column &bones = columns_[9], &percentages = columns_[10];
+            unsigned char* bonesAt = bones.Begin(count, 16, fill);
+            unsigned char* percentagesAt = percentages.Begin(count, 12, fill);
+            for (size_t g = 0; fill && g < count; ++g) {
+                const msVertex& vertex = vertexOf(keys_[g]);
+                Put<uint32_t>(bonesAt, (uint32_t)vertex.boneIndex);
+                for (int k = 0; k < 3; ++k) Put<uint32_t>(bonesAt, (uint32_t)vertex.ex.boneIndices[k]);
+                for (int k = 0; k < 3; ++k) Put<uint32_t>(percentagesAt, (uint32_t)vertex.ex.boneWeights[k]);
+            }
+            AddWords(primitive, kBonesAttribute, bones, count, 4);
+            AddWords(primitive, kWeightsAttribute, percentages, count, 3);
         }
-        AddWords(primitive, kBonesAttribute, bones, count, 4);
-        AddWords(primitive, kWeightsAttribute, percentages, count, 3);
-        AddWords(primitive, kExtraAttribute, extra, count, 2);
+        if (anyExtra) {
+            Column& extra = columns_[11];
+            unsigned char* extraAt = extra.Begin(count, 8, fill);
+            for (size_t g = 0; fill && g < count; ++g)
+                for (int k = 0; k < 2; ++k) Put<uint32_t>(extraAt, vertexOf(keys_[g]).ex.extra[k]);
+            AddWords(primitive, kExtraAttribute, extra, count, 2);
+        }
     }
 
     static void UnitNormal(const float n[3], float unit[3]) {
@@ -340,7 +422,15 @@ private:
     int32_t boneCount_;
     std::vector<CornerKey> keys_;
     std::vector<uint32_t> indices_;
-    std::vector<uint32_t> table_;  // open addressing slots, kept from mesh to mesh
+    std::vector<const msVertex*> vertexAt_;  // per QEV vertex, the last for a corner naming none
+    std::vector<JointWeights> influences_;  // per QEV vertex, the last for a corner naming none
+    static constexpr uint32_t kNoKey = 0xFFFFFFFFu;  // no key has this index: a mesh has fewer corners
+    static constexpr uint8_t kChainLength = 32;
+    std::vector<uint32_t> chainHead_;   // per QEV vertex: its latest key, kNoKey when none yet
+    std::vector<uint8_t> chainLength_;  // per QEV vertex
+    std::vector<uint32_t> chainNext_;   // per key: the vertex's key made before it
+    std::vector<uint32_t> table_;       // keys of crowded vertices, by open addressing
+    size_t overflowSlots_ = 0;
     Column indexColumn_;
     Column columns_[12];
 };

@@ -17,6 +17,9 @@ class BinSink {
 public:
     virtual ~BinSink() = default;
     virtual void Append(const unsigned char* bytes, size_t size) = 0;
+    // False for a sink that only lays the buffer out: its columns are then
+    // measured but not filled, and Append is not called.
+    virtual bool WantsBytes() const = 0;
 };
 
 // The document without bytes in buffers[0] (they go to sink); returns the

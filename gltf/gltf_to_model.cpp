@@ -13,6 +13,7 @@
 #include "model_json.h"
 #include "name_text.h"
 #include "read_context.h"
+#include "vertex_influences.h"
 
 namespace gltfqev {
 namespace {
@@ -269,13 +270,36 @@ private:
         const WordColumn bones = Words(primitive, kBonesAttribute, 4, pointer, count);
         const WordColumn weights = Words(primitive, kWeightsAttribute, 3, pointer, count);
         const WordColumn extra = Words(primitive, kExtraAttribute, 2, pointer, count);
+        // Without their own attributes the bone fields are what JOINTS_0 and
+        // WEIGHTS_0 say: qev leaves them out where those give them back exactly.
+        const bool fromJoints = (!bones.present || !weights.present) && primitive.attributes.count("JOINTS_0") &&
+                                primitive.attributes.count("WEIGHTS_0");
+        AccessorValues joints, jointWeights;
+        if (fromJoints) {
+            joints = OpenAttribute(context_, primitive, "JOINTS_0", pointer, count, {TINYGLTF_TYPE_VEC4},
+                                   {TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT});
+            jointWeights = OpenAttribute(context_, primitive, "WEIGHTS_0", pointer, count, {TINYGLTF_TYPE_VEC4},
+                                         {TINYGLTF_COMPONENT_TYPE_FLOAT});
+        }
         mesh.vertices.resize(vertexCount);
         for (size_t g = 0; g < count; ++g) {
             const uint32_t s = qevVertex.At(g, 0);
             if (s >= vertexCount) continue;
             msVertex& vertex = mesh.vertices[s];
             for (int k = 0; k < 3; ++k)
-                vertex.position[k] = !exact.present ? ToFloat(positions.Float(g, k)) : FromBits(exact.At(g, k));
+                vertex.position[k] = !exact.present ? positions.FloatComponent(g, k) : FromBits(exact.At(g, k));
+            if (fromJoints) {
+                JointWeights influences;
+                for (int k = 0; k < 4; ++k) {
+                    influences.joints[k] = (uint16_t)joints.Unsigned(g, k);
+                    influences.weights[k] = jointWeights.FloatComponent(g, k);
+                }
+                msVertex derived;
+                QevInfluencesFromGltf(influences, derived);
+                vertex.boneIndex = derived.boneIndex;
+                for (int k = 0; k < 3; ++k) vertex.ex.boneIndices[k] = derived.ex.boneIndices[k];
+                for (int k = 0; k < 3; ++k) vertex.ex.boneWeights[k] = derived.ex.boneWeights[k];
+            }
             if (bones.present) {
                 vertex.boneIndex = (int32_t)bones.At(g, 0);
                 for (int k = 0; k < 3; ++k) vertex.ex.boneIndices[k] = (int32_t)bones.At(g, 1 + k);

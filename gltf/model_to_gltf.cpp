@@ -22,6 +22,7 @@ public:
         stream_.write(reinterpret_cast<const char*>(bytes), (std::streamsize)size);
         written_ += size;
     }
+    bool WantsBytes() const override { return true; }
     uint64_t Written() const { return written_; }
 
 private:
@@ -32,6 +33,7 @@ private:
 class CountingSink : public gltfqev::BinSink {
 public:
     void Append(const unsigned char*, size_t) override {}
+    bool WantsBytes() const override { return false; }
 };
 
 // The glb container around tinygltf's JSON. The document is built twice: once

@@ -40,6 +40,34 @@ JointWeights GltfInfluences(const msVertex& vertex, int32_t boneCount) {
     return result;
 }
 
+void QevInfluencesFromGltf(const JointWeights& influences, msVertex& vertex) {
+    int32_t references[4] = {-1, -1, -1, -1}, percentages[4] = {0, 0, 0, 0};
+    int used = 0;
+    for (int n = 0; n < 4; ++n) {
+        if (influences.joints[n] == 0 || !(influences.weights[n] > 0)) continue;
+        references[used] = (int32_t)influences.joints[n] - 1;
+        // Nearest, half up; a weight no percentage can hold (another tool's) stops at int32's largest.
+        const double points = std::floor(std::min((double)influences.weights[n] * 100.0 + 0.5, 2147483647.0));
+        percentages[used++] = (int32_t)points;
+    }
+    vertex.boneIndex = references[0];
+    for (int slot = 0; slot < 3; ++slot) {
+        vertex.ex.boneIndices[slot] = references[slot + 1];
+        vertex.ex.boneWeights[slot] = percentages[slot];
+    }
+}
+
+bool GltfInfluencesGiveBack(const JointWeights& influences, const msVertex& vertex) {
+    msVertex back;
+    QevInfluencesFromGltf(influences, back);
+    if (back.boneIndex != vertex.boneIndex) return false;
+    for (int slot = 0; slot < 3; ++slot)
+        if (back.ex.boneIndices[slot] != vertex.ex.boneIndices[slot] ||
+            back.ex.boneWeights[slot] != vertex.ex.boneWeights[slot])
+            return false;
+    return true;
+}
+
 std::vector<int32_t> LargestRemainderPercentages(const std::vector<double>& weights) {
     double total = 0;
     for (double w : weights) total += w;

@@ -22,6 +22,17 @@ struct JointWeights {
 // largest absorbs). A vertex left with nothing has weight 1 on the root.
 JointWeights GltfInfluences(const msVertex& vertex, int32_t boneCount);
 
+// The QEV bone fields that joints and weights written by GltfInfluences stand
+// for: the joints naming a bone with a weight above 0, in their order, as the
+// own bone index and the three slots (-1 where none), each weight as a whole
+// percentage (the fourth is implied). Joint 0, the root, names no bone.
+void QevInfluencesFromGltf(const JointWeights& influences, msVertex& vertex);
+
+// Whether QevInfluencesFromGltf(influences), influences being what
+// GltfInfluences made of the vertex, gives the vertex's bone fields back
+// exactly: then JOINTS_0 and WEIGHTS_0 alone carry them.
+bool GltfInfluencesGiveBack(const JointWeights& influences, const msVertex& vertex);
+
 struct Influence {
     int32_t bone;
     double weight;

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "gltf_test_support.h"
+#include "gltf_to_model.h"
 #include "model_to_gltf.h"
 
 using gltftest::Bytes;
@@ -103,8 +104,61 @@ TEST(GltfWritten, AttributeBytesCarryTheInfluencesAndExactValues) {
                                                    "00 00 00 00 00 00 00 00"
                                                    "00 00 00 00 00 00 00 00")));
     EXPECT_EQ(bytesOf("_QEV_VERTEX"), ToHex(FromHex("00 00 00 00 01 00 00 00 02 00 00 00")));
-    // Own index, then the three slots: 0, 1, -1, -1 (one view for _0 and _1).
-    EXPECT_EQ(bytesOf("_QEV_BONES_0").substr(0, 47), "00 00 00 00 01 00 00 00 FF FF FF FF FF FF FF FF");
+    // JOINTS_0 and WEIGHTS_0 give every vertex's bone fields back: no copy of them.
+    EXPECT_FALSE(attributes.contains("_QEV_BONES_0") || attributes.contains("_QEV_WEIGHTS_0"));
+}
+
+// The bone fields travel in _QEV_BONES_0/_1 and _QEV_WEIGHTS exactly when
+// JOINTS_0 and WEIGHTS_0 cannot give them back; either way they read back
+// unchanged.
+TEST(GltfWritten, BoneFieldsAreCarriedWhereJointsAndWeightsCannotSayThem) {
+    struct Case {
+        const char* name;
+        int32_t own, slots[3], percentages[3];
+        bool carried;
+    };
+    const Case cases[] = {
+        {"one bone", 1, {-1, -1, -1}, {100, 0, 0}, false},
+        {"four bones, the fourth implied", 0, {1, 2, 3}, {10, 20, 30}, false},
+        {"unbound", -1, {-1, -1, -1}, {0, 0, 0}, false},
+        {"a bone named twice", 0, {0, -1, -1}, {50, 50, 0}, true},
+        {"a reference naming no bone", 9, {-1, -1, -1}, {100, 0, 0}, true},
+        {"a slot after an empty one", 0, {-1, 2, -1}, {60, 0, 40}, true},
+        {"percentages over 100", 0, {1, -1, -1}, {80, 40, 0}, true},
+        {"a bone at 0 percent", 0, {1, -1, -1}, {100, 0, 0}, true},
+        {"an unbound vertex with percentages", -1, {-1, -1, -1}, {30, 0, 0}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        msModel model;
+        msMesh& mesh = qevmodel::AddMesh(model, "m");
+        for (int v = 0; v < 3; ++v) mesh.vertices.emplace_back();
+        msVertex& vertex = mesh.vertices[0];
+        vertex.boneIndex = c.own;
+        for (int k = 0; k < 3; ++k) vertex.ex.boneIndices[k] = c.slots[k], vertex.ex.boneWeights[k] = c.percentages[k];
+        msTriangle& triangle = mesh.triangles.emplace_back();
+        for (int k = 0; k < 3; ++k) triangle.vertexIndices[k] = (uint16_t)k;
+        for (const char* bone : {"a", "b", "c", "d"}) qevmodel::AddBone(model, bone);
+
+        std::vector<unsigned char> glb;
+        std::string error;
+        ASSERT_TRUE(ModelToGlb(model, GltfOptions(), glb, error)) << error;
+        const nlohmann::json attributes = gltftest::GlbJson(glb)["meshes"][0]["primitives"][0]["attributes"];
+        EXPECT_EQ(attributes.contains("_QEV_BONES_0"), c.carried);
+        EXPECT_EQ(attributes.contains("_QEV_WEIGHTS_0"), c.carried);
+        EXPECT_FALSE(attributes.contains("_QEV_EXTRA"));  // every extra value is 0
+
+        msModel back;
+        std::vector<std::string> warnings;
+        ASSERT_TRUE(GltfToModel(glb, "", GltfOptions(), back, warnings, error)) << error;
+        ASSERT_EQ(back.meshes.size(), 1u);
+        const msVertex& read = back.meshes[0].vertices[0];
+        EXPECT_EQ(read.boneIndex, c.own);
+        for (int k = 0; k < 3; ++k) {
+            EXPECT_EQ(read.ex.boneIndices[k], c.slots[k]) << k;
+            EXPECT_EQ(read.ex.boneWeights[k], c.percentages[k]) << k;
+        }
+    }
 }
 
 TEST(GltfWritten, InverseBindMatricesUndoEachBonePoseExactly) {
@@ -149,3 +203,47 @@ TEST(GltfWritten, AModelWithoutBonesHasNoSkinAndNoInfluences) {
 }
 
 }  // namespace
+
+// glTF vertices are the distinct (vertex, normal, texture coordinate) corners
+// in the order they first appear, however many one QEV vertex has: here the
+// hub of a fan has one per triangle, far more than most vertices, and every
+// triangle is there twice, so each corner is found again.
+TEST(GltfWritten, AHubVertexWithManyDistinctCornersKeepsEachOnce) {
+    const int spokes = 300;
+    msModel model;
+    msMesh& mesh = qevmodel::AddMesh(model, "fan");
+    for (int v = 0; v <= spokes + 1; ++v) mesh.vertices.emplace_back().position[0] = (float)v;
+    for (int copy = 0; copy < 2; ++copy) {
+        for (int t = 0; t < spokes; ++t) {
+            msTriangle& triangle = mesh.triangles.emplace_back();
+            const uint16_t corners[3] = {0, (uint16_t)(t + 1), (uint16_t)(t + 2)};
+            for (int c = 0; c < 3; ++c) {
+                triangle.vertexIndices[c] = corners[c];
+                triangle.ex.normals[c][2] = 1.0f;
+            }
+            triangle.ex.texCoords[0][0] = (float)t;  // the hub's corner differs per triangle
+        }
+    }
+    std::vector<unsigned char> glb;
+    std::string error;
+    ASSERT_TRUE(ModelToGlb(model, GltfOptions(), glb, error)) << error;
+    gltftest::KeepForValidator("fan_hub.glb", glb);
+    const nlohmann::json json = gltftest::GlbJson(glb);
+    const nlohmann::json& primitive = json["meshes"][0]["primitives"][0];
+    // The hub's 300 corners first met in triangle order, each spoke's one.
+    EXPECT_EQ(json["accessors"][primitive["attributes"]["POSITION"].get<int>()]["count"], spokes + spokes + 1);
+    const testsupport::Bytes indices = gltftest::GlbAccessorBytes(glb, primitive["indices"]);
+    ASSERT_EQ(indices.size(), 2u * 2 * 3 * spokes);
+    std::vector<uint16_t> index(indices.size() / 2);
+    memcpy(index.data(), indices.data(), indices.size());
+    for (int t = 0; t < spokes; ++t) {
+        for (int c = 0; c < 3; ++c) EXPECT_EQ(index[3 * (spokes + t) + c], index[3 * t + c]) << t;
+    }
+    EXPECT_EQ(index[0], 0);
+    EXPECT_EQ(index[3 * (spokes - 1)], 2 * spokes - 1);  // the last triangle's hub corner is made after 299 others
+
+    msModel back;
+    std::vector<std::string> warnings;
+    ASSERT_TRUE(GltfToModel(glb, "", GltfOptions(), back, warnings, error)) << error;
+    EXPECT_EQ(ToHex(gltftest::ExportBytes(back)), ToHex(gltftest::ExportBytes(model)));
+}
