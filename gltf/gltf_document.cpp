@@ -281,9 +281,6 @@ private:
         unsigned char* normalAt = normal.Begin(count, 12, fill);
         unsigned char* texCoordAt = texCoord.Begin(count, 8, fill);
         unsigned char* qevVertexAt = qevVertex.Begin(count, 4, fill);
-        unsigned char* exactPositionAt = exactPosition.Begin(count, 12, fill);
-        unsigned char* exactNormalAt = exactNormal.Begin(count, 12, fill);
-        unsigned char* exactTexCoordAt = exactTexCoord.Begin(count, 8, fill);
         bool needPosition = false, needNormal = false, needTexCoord = false;
         double minimum[3] = {INFINITY, INFINITY, INFINITY}, maximum[3] = {-INFINITY, -INFINITY, -INFINITY};
         for (const CornerKey& key : keys_) {
@@ -315,15 +312,33 @@ private:
             if (!fill) continue;
             for (int k = 0; k < 3; ++k) {
                 Put<float>(positionAt, shown[k]);
-                Put<uint32_t>(exactPositionAt, Bits(p[k]));
                 Put<float>(normalAt, unit[k]);
-                Put<uint32_t>(exactNormalAt, key.normal[k]);
             }
-            for (int k = 0; k < 2; ++k) {
-                Put<float>(texCoordAt, uvFinite ? uv[k] : 0.0f);
-                Put<uint32_t>(exactTexCoordAt, Bits(uv[k]));
-            }
+            for (int k = 0; k < 2; ++k) Put<float>(texCoordAt, uvFinite ? uv[k] : 0.0f);
             Put<uint32_t>(qevVertexAt, key.vertex);
+        }
+        // The exact values, only where glTF's attributes do not hold them
+        // (rare but for normals): filled in passes of their own, so the
+        // usual mesh touches no memory for them.
+        unsigned char* exactPositionAt = exactPosition.Begin(count, 12, fill && needPosition);
+        unsigned char* exactNormalAt = exactNormal.Begin(count, 12, fill && needNormal);
+        unsigned char* exactTexCoordAt = exactTexCoord.Begin(count, 8, fill && needTexCoord);
+        for (size_t g = 0; (exactPositionAt || exactNormalAt || exactTexCoordAt) && g < count; ++g) {
+            const CornerKey& key = keys_[g];
+            if (exactPositionAt) {
+                const msVertex& vertex = vertexOf(key);
+                for (int k = 0; k < 3; ++k)
+                    Put<uint32_t>(exactPositionAt, Bits(options_.scale == 1.0 ? vertex.position[k]
+                                                                              : ToFloat(vertex.position[k] * options_.scale)));
+            }
+            if (exactNormalAt)
+                for (int k = 0; k < 3; ++k) Put<uint32_t>(exactNormalAt, key.normal[k]);
+            if (exactTexCoordAt) {
+                float uv[2];
+                memcpy(uv, key.uv, sizeof(uv));
+                if (options_.flipV) uv[1] = (float)(1.0 - (double)uv[1]);
+                for (int k = 0; k < 2; ++k) Put<uint32_t>(exactTexCoordAt, Bits(uv[k]));
+            }
         }
 
         auto& attributes = primitive.attributes;
