@@ -6,5 +6,6 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 
 native_build=${QEV_NATIVE_BUILD:-build/native}
-cmake --build "$native_build" --target qev_bench >/dev/null
+cmake --build "$native_build" --target qev_bench qev_convert_bench >/dev/null
 "$native_build/bin/qev_bench" --meshes=2 --vertices=512 --bones=8 --rounds=2
+"$native_build/bin/qev_convert_bench" --vertices=512 --rounds=1
