@@ -20,9 +20,14 @@ int32_t FindOrAddBone(msModel* model, const char* name, const float position[3],
 // Fills hostIndexOfFileBone, one entry per bone record read whole.
 void FindOrAddBones(QevReader* reader, msModel* model, int32_t version, IndexList* hostIndexOfFileBone) {
     int32_t numBones = 0;
+    reader->place.block = -1;
+    reader->place.geostate = -1;
+    QevReader_At(reader, QEV_PLACE_BONE_COUNT, -1, 0);
     if (!QevReader_ReadI32(reader, &numBones)) return;
+    QevReader_Notify(reader, nullptr, 0, numBones);
     for (int32_t b = 0; b < numBones; ++b) {
         char boneName[qev::kMaxBoneName + 1];
+        QevReader_At(reader, QEV_PLACE_BONE, b, numBones);
         if (!QevReader_ReadName(reader, boneName, sizeof(boneName))) return;
         float pose[6] = {0, 0, 0, 0, 0, 0};  // version 1 carries no pose: added bones sit at zero
         if (qev::HasBonePose(version)) {
@@ -34,7 +39,9 @@ void FindOrAddBones(QevReader* reader, msModel* model, int32_t version, IndexLis
             QevReader_Stop(reader);
             return;
         }
-        IndexList_Push(hostIndexOfFileBone, FindOrAddBone(model, boneName, pose, pose + 3));
+        const int32_t hostIndex = FindOrAddBone(model, boneName, pose, pose + 3);
+        IndexList_Push(hostIndexOfFileBone, hostIndex);
+        QevReader_Notify(reader, reader->name, reader->nameLength, hostIndex);
     }
 }
 
