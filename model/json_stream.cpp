@@ -42,6 +42,11 @@ void JsonStream::Value(const Json& value) {
     Write(scratch_);
 }
 
+void JsonStream::RawValue(const std::string& text) {
+    BeforeMember();
+    Write(text);
+}
+
 void JsonStream::End() {
     const Level level = levels_.back();
     levels_.pop_back();

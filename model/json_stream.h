@@ -26,6 +26,9 @@ public:
     JsonStream& Key(const std::string& key);
     // A whole item, printed as PrintJson prints it at this depth.
     void Value(const Json& value);
+    // An item already in its printed form (a flat one, for lists too long to
+    // build a document per item).
+    void RawValue(const std::string& text);
     void End();
     // Ends the document with its newline, as PrintJson does.
     void Finish();

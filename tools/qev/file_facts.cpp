@@ -35,15 +35,22 @@ public:
         static_cast<Collector*>(context)->Take(*place, bytes, size, value);
     }
 
-    void AddProblem(Severity severity, const char* code, uint64_t offset, int32_t block, std::string message) {
+    // The message is made only for a problem that is kept: a file of a
+    // million bones of one name must not spell out a million sentences.
+    template <typename MakeMessage>
+    void AddProblem(Severity severity, const char* code, uint64_t offset, int32_t block, MakeMessage makeMessage) {
         (severity == Severity::kError ? facts_.errors : facts_.warnings)++;
-        size_t& kept = kept_[code];
+        auto found = kept_.find(code);
+        if (found == kept_.end()) found = kept_.emplace(code, 0).first;
+        size_t& kept = found->second;
         if (kept == kKeptPerCode) {
-            facts_.leftOut[code]++;
+            auto left = facts_.leftOut.find(code);
+            if (left == facts_.leftOut.end()) left = facts_.leftOut.emplace(code, 0).first;
+            left->second++;
             return;
         }
         ++kept;
-        facts_.problems.push_back(Problem{severity, code, offset, block, std::move(message)});
+        facts_.problems.push_back(Problem{severity, code, offset, block, makeMessage()});
     }
 
     // After the import: what the model holds decides the names and the bone references.
@@ -61,7 +68,7 @@ private:
     FileFacts& facts_;
     msModel& model_;
     std::vector<int32_t> firstFileBoneOfHost_;
-    std::map<std::string, size_t> kept_;
+    std::map<std::string, size_t, std::less<>> kept_;
 };
 
 void Collector::Take(const QevPlace& place, const unsigned char* bytes, size_t size, int32_t value) {
@@ -111,8 +118,6 @@ void Collector::Take(const QevPlace& place, const unsigned char* bytes, size_t s
     }
 }
 
-// Weights are fractions of one: each within 0..1 and all four together not
-// above 1 by more than the rounding of four floats.
 // Bones bound to one host bone share a name as the host sees it: the first
 // file bone bound to it is the one the others are reported against.
 void Collector::TakeBone(const QevPlace& place, const unsigned char* bytes, size_t size, int32_t hostBone) {
@@ -121,30 +126,35 @@ void Collector::TakeBone(const QevPlace& place, const unsigned char* bytes, size
     if (host >= firstFileBoneOfHost_.size()) firstFileBoneOfHost_.resize(host + 1, -1);
     const int32_t first = firstFileBoneOfHost_[host];
     if (first < 0) firstFileBoneOfHost_[host] = place.item;
-    facts_.bones.push_back(BoneFacts{model_.bones[host].name, first});
+    facts_.bones.push_back(BoneFacts{hostBone, first});
     CheckStoredName(place, bytes, size, qev::kMaxBoneName);
     if (first >= 0)
-        AddProblem(Severity::kWarning, "duplicate_bone_name", place.start, -1,
-                   "bone " + std::to_string(place.item) + " " + QuotedName(facts_.bones.back().name) +
-                       " has the same name as bone " + std::to_string(first) + ": the importer binds both to one bone");
+        AddProblem(Severity::kWarning, "duplicate_bone_name", place.start, -1, [&] {
+            return "bone " + std::to_string(place.item) + " " + QuotedName(model_.bones[host].name) +
+                   " has the same name as bone " + std::to_string(first) + ": the importer binds both to one bone";
+        });
 }
 
+// Weights are fractions of one: each within 0..1 and all four together not
+// above 1 by more than the rounding of four floats.
 void Collector::CheckWeights(const QevPlace& place, const unsigned char* record) {
     const size_t at = qev::VertexBoneWeightsOffset(qev::HasTagVal(facts_.version));
     double sum = 0;
     for (int slot = 0; slot < 4; ++slot) {
         const float weight = qev::GetF32(record + at + 4 * slot);
         if (!(weight >= 0.0f && weight <= 1.0f)) {
-            AddProblem(Severity::kWarning, "weights", place.start + at + 4 * slot, place.block,
-                       "vertex " + std::to_string(place.item) + " weight " + std::to_string(slot) + " is " +
-                           FloatText(weight) + ", outside 0 to 1");
+            AddProblem(Severity::kWarning, "weights", place.start + at + 4 * slot, place.block, [&] {
+                return "vertex " + std::to_string(place.item) + " weight " + std::to_string(slot) + " is " +
+                       FloatText(weight) + ", outside 0 to 1";
+            });
             return;
         }
         sum += weight;
     }
     if (sum > 1.0 + 1e-6)
-        AddProblem(Severity::kWarning, "weights", place.start + at, place.block,
-                   "vertex " + std::to_string(place.item) + " weights sum to " + FloatText(static_cast<float>(sum)));
+        AddProblem(Severity::kWarning, "weights", place.start + at, place.block, [&] {
+            return "vertex " + std::to_string(place.item) + " weights sum to " + FloatText(static_cast<float>(sum));
+        });
 }
 
 // Corners name vertices of their own block; geostate triangles too.
@@ -155,25 +165,28 @@ void Collector::CheckCorners(const QevPlace& place, const unsigned char* record)
         const uint16_t index = qev::GetU16(record + at);
         if (index < vertices) continue;
         std::string where = place.geostate >= 0 ? "geostate " + std::to_string(place.geostate) + " " : "";
-        AddProblem(Severity::kError, "corner_past_vertices", place.start + at, place.block,
-                   where + "triangle " + std::to_string(place.item) + " corner " + std::to_string(corner) +
-                       " names vertex " + std::to_string(index) + " of " + std::to_string(vertices));
+        AddProblem(Severity::kError, "corner_past_vertices", place.start + at, place.block, [&] {
+            return where + "triangle " + std::to_string(place.item) + " corner " + std::to_string(corner) +
+                   " names vertex " + std::to_string(index) + " of " + std::to_string(vertices);
+        });
     }
 }
 
 void Collector::CheckStoredName(const QevPlace& place, const unsigned char* bytes, size_t size, size_t kept) {
-    const std::string subject = place.kind == QEV_PLACE_BONE ? "bone " + std::to_string(place.item) + ": " : "";
+    auto subject = [&] { return place.kind == QEV_PLACE_BONE ? "bone " + std::to_string(place.item) + ": " : ""; };
     const void* nul = std::memchr(bytes, 0, size);
     if (nul) {
         const size_t before = static_cast<const unsigned char*>(nul) - bytes;
-        AddProblem(Severity::kWarning, "name_with_nul", place.start + 1 + before, place.block,
-                   subject + "the name holds a NUL byte at position " + std::to_string(before) +
-                       ": the host sees only " + QuotedName(std::string(reinterpret_cast<const char*>(bytes), before)));
+        AddProblem(Severity::kWarning, "name_with_nul", place.start + 1 + before, place.block, [&] {
+            return subject() + "the name holds a NUL byte at position " + std::to_string(before) +
+                   ": the host sees only " + QuotedName(std::string(reinterpret_cast<const char*>(bytes), before));
+        });
     }
     if (size > kept)
-        AddProblem(Severity::kWarning, "name_cut", place.start + 1 + kept, place.block,
-                   subject + "the name of " + std::to_string(size) + " bytes is cut to its first " +
-                       std::to_string(kept) + " on import");
+        AddProblem(Severity::kWarning, "name_cut", place.start + 1 + kept, place.block, [&] {
+            return subject() + "the name of " + std::to_string(size) + " bytes is cut to its first " +
+                   std::to_string(kept) + " on import";
+        });
 }
 
 // References are checked on the model: after the merge a reference that named
@@ -199,9 +212,10 @@ void Collector::CheckBoneReferences(const QevReadOutcome& outcome) {
                 if (reference >= -1 && reference < bones) continue;
                 const uint64_t offset = block.verticesStart + static_cast<uint64_t>(v) * recordSize +
                                         qev::VertexBoneAssignmentsOffset(hasTag) + 4 * slot;
-                AddProblem(Severity::kError, "reference_past_bones", offset, block.number,
-                           "vertex " + std::to_string(v) + " refers to bone " + std::to_string(reference) + has +
-                               Plural(bones, "bone", "bones"));
+                AddProblem(Severity::kError, "reference_past_bones", offset, block.number, [&] {
+                    return "vertex " + std::to_string(v) + " refers to bone " + std::to_string(reference) + has +
+                           Plural(bones, "bone", "bones");
+                });
                 break;
             }
         }
@@ -277,17 +291,20 @@ void Collector::Finish(const QevReadOutcome& outcome) {
             strLen = StoredLengthAt(facts_.path, place.start);
         const std::string where = PlaceText(place, outcome.failedReadStart, strLen);
         if (outcome.outOfMemory)
-            AddProblem(Severity::kError, "out_of_memory", outcome.stopOffset, -1,
-                       "not read: memory ran out at byte " + std::to_string(outcome.stopOffset) + " in " + where +
-                           readWhole);
+            AddProblem(Severity::kError, "out_of_memory", outcome.stopOffset, -1, [&] {
+                return "not read: memory ran out at byte " + std::to_string(outcome.stopOffset) + " in " + where +
+                       readWhole;
+            });
         else
-            AddProblem(Severity::kError, "damaged", outcome.stopOffset, -1,
-                       "damaged: file ends at byte " + std::to_string(outcome.stopOffset) + " inside " + where +
-                           readWhole);
+            AddProblem(Severity::kError, "damaged", outcome.stopOffset, -1, [&] {
+                return "damaged: file ends at byte " + std::to_string(outcome.stopOffset) + " inside " + where +
+                       readWhole;
+            });
     } else if (outcome.endOffset < facts_.size) {
-        AddProblem(Severity::kError, "trailing_data", outcome.endOffset, -1,
-                   "trailing data: " + Plural(static_cast<int64_t>(facts_.size - outcome.endOffset), "byte", "bytes") +
-                       " after the bone list, from byte " + std::to_string(outcome.endOffset));
+        AddProblem(Severity::kError, "trailing_data", outcome.endOffset, -1, [&] {
+            return "trailing data: " + Plural(static_cast<int64_t>(facts_.size - outcome.endOffset), "byte", "bytes") +
+                   " after the bone list, from byte " + std::to_string(outcome.endOffset);
+        });
     }
     // In file order: references are found after the read, the rest during it.
     std::stable_sort(facts_.problems.begin(), facts_.problems.end(),
@@ -312,16 +329,21 @@ bool ReadFileFacts(const std::string& path, FileFacts& facts, std::string& error
     }
     facts.size = static_cast<uint64_t>(info.st_size);
 
-    msModel model;
-    Collector collector(facts, model);
+    auto model = std::make_shared<msModel>();
+    facts.model = model;
+    Collector collector(facts, *model);
     const QevReadObserver observer = {&collector, Collector::OnRead};
     QevReadOutcome outcome;
-    if (ImportQevFileObserved(&model, path.c_str(), &observer, &outcome) != 0) {
+    if (ImportQevFileObserved(model.get(), path.c_str(), &observer, &outcome) != 0) {
         error = "cannot read " + path + ": " + std::strerror(errno);
         return false;
     }
     collector.Finish(outcome);
     return true;
+}
+
+const std::string& BoneName(const FileFacts& facts, size_t b) {
+    return facts.model->bones[static_cast<size_t>(facts.bones[b].hostBone)].name;
 }
 
 std::string BlockPrefix(const FileFacts& facts, int32_t block) {

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -42,11 +43,14 @@ struct MeshBlockFacts {
 };
 
 struct BoneFacts {
-    std::string name;      // as the host sees it
-    int32_t sameNameAs;    // the first file bone bound to the same host bone, or -1
+    int32_t hostBone;    // the model's bone it was bound to: its name is the one the host sees
+    int32_t sameNameAs;  // the first file bone bound to the same host bone, or -1
 };
 
+struct msModel;
+
 struct FileFacts {
+    std::shared_ptr<const msModel> model;  // what the importer made of the file
     std::string path;
     uint64_t size = 0;
     bool versionRead = false;
@@ -61,7 +65,7 @@ struct FileFacts {
     // Problems in the order found, at most kKeptPerCode of each code; counts
     // cover every one found.
     std::vector<Problem> problems;
-    std::map<std::string, uint64_t> leftOut;  // code -> problems found beyond those kept
+    std::map<std::string, uint64_t, std::less<>> leftOut;  // code -> problems found beyond those kept
     uint64_t errors = 0;
     uint64_t warnings = 0;
 };
@@ -73,6 +77,9 @@ int32_t ReadsAsVersion(int32_t version);
 
 // Reads the file at path. False, with a one-line reason, when it cannot be read at all.
 bool ReadFileFacts(const std::string& path, FileFacts& facts, std::string& error);
+
+// The name of file bone b as the host sees it.
+const std::string& BoneName(const FileFacts& facts, size_t b);
 
 // "mesh block 2 ("body"): " or "mesh block 2: " for problems of a block, else "".
 std::string BlockPrefix(const FileFacts& facts, int32_t block);

@@ -44,11 +44,12 @@ void WriteFileJson(const FileFacts& facts, JsonStream& stream) {
     for (const MeshBlockFacts& block : facts.blocks) stream.Value(MeshJson(block));
     stream.End();
     stream.Key("bones").BeginArray(true);
-    for (const BoneFacts& bone : facts.bones) {
-        Json json = Json::object();
-        json["name"] = Latin1ToUtf8(bone.name);
-        json["same_name_as"] = bone.sameNameAs >= 0 ? Json(bone.sameNameAs) : Json();
-        stream.Value(json);
+    std::string text;  // a file may hold a million bones: no document per bone
+    for (size_t b = 0; b < facts.bones.size(); ++b) {
+        const BoneFacts& bone = facts.bones[b];
+        text = "{\"name\": " + Json(Latin1ToUtf8(BoneName(facts, b))).dump() + ", \"same_name_as\": " +
+               (bone.sameNameAs >= 0 ? std::to_string(bone.sameNameAs) : "null") + "}";
+        stream.RawValue(text);
     }
     stream.End();
     stream.Key("errors").Value(facts.errors);

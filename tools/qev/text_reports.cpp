@@ -77,7 +77,7 @@ void PrintInfoText(const FileFacts& facts, std::FILE* out) {
     std::fprintf(out, "  bones: %s\n",
                  ReadOfAnnounced(static_cast<int64_t>(facts.bones.size()), facts.announcedBones, "bone", "bones").c_str());
     for (size_t b = 0; b < facts.bones.size(); ++b) {
-        std::fprintf(out, "    %zu %s", b, QuotedName(facts.bones[b].name).c_str());
+        std::fprintf(out, "    %zu %s", b, QuotedName(BoneName(facts, b)).c_str());
         if (facts.bones[b].sameNameAs >= 0) std::fprintf(out, " (same name as bone %d)", facts.bones[b].sameNameAs);
         std::fputc('\n', out);
     }
