@@ -9,7 +9,7 @@ void QevReader_Init(QevReader* reader, FILE* file) {
     reader->next = 0;
     reader->end = 0;
     reader->spent = false;
-    reader->outOfMemory = false;
+    reader->stoppedEarly = false;
     reader->bufferOffset = 0;
     reader->failedReadStart = 0;
     reader->place.kind = QEV_PLACE_VERSION;
@@ -75,7 +75,7 @@ bool QevReader_ReadName(QevReader* reader, char* name, size_t nameSize) {
 
 void QevReader_Stop(QevReader* reader) {
     if (!reader->spent) {
-        reader->outOfMemory = true;
+        reader->stoppedEarly = true;
         reader->failedReadStart = QevReader_Offset(reader);
         reader->stopPlace = reader->place;
     }

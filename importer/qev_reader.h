@@ -21,7 +21,7 @@ struct QevReader {
     size_t next;  // first unread byte in buffer
     size_t end;   // one past the last valid byte in buffer
     bool spent;   // a read came up short: nothing more is read
-    bool outOfMemory;           // spent by QevReader_Stop rather than by the file's end
+    bool stoppedEarly;          // spent by QevReader_Stop rather than by the file's end
     uint64_t bufferOffset;      // file offset of buffer[0]
     uint64_t failedReadStart;   // where the read that came up short started
     QevPlace place;             // what is being read; kept current by the callers
@@ -30,6 +30,11 @@ struct QevReader {
     uint8_t nameLength;         // the last stored name read whole, before any cut
     unsigned char name[qev::kMaxStoredName];
     unsigned char buffer[QEV_READ_BUFFER];
+
+    // One reader per stream: a copy would read on from the same file out of step.
+    QevReader() = default;
+    QevReader(const QevReader&) = delete;
+    QevReader& operator=(const QevReader&) = delete;
 };
 
 void QevReader_Init(QevReader* reader, FILE* file);
@@ -63,7 +68,8 @@ bool QevReader_ReadU8(QevReader* reader, uint8_t* value);
 // bytes, uncut, stay in reader->name until the next name is read.
 bool QevReader_ReadName(QevReader* reader, char* name, size_t nameSize);
 
-// Ends reading for good, as a short read would (used when memory runs out).
+// Ends reading for good, as a short read would (when memory runs out or the
+// host refuses an item); the place it stopped at is kept.
 void QevReader_Stop(QevReader* reader);
 
 #endif

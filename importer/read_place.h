@@ -42,12 +42,13 @@ struct QevReadObserver {
 };
 
 // How a read ended. readWhole: every announced record was read; else the
-// reader stopped at stopPlace, at byte stopOffset (the end of the file, or
-// where memory ran out), inside the read that started at failedReadStart.
+// reader stopped at stopPlace, at byte stopOffset (the end of the file, or,
+// with stoppedEarly, where memory ran out or the host refused an item),
+// inside the read that started at failedReadStart.
 // endOffset: the first byte not consumed (trailing data starts there).
 struct QevReadOutcome {
     bool readWhole;
-    bool outOfMemory;
+    bool stoppedEarly;
     QevPlace stopPlace;
     uint64_t stopOffset;
     uint64_t failedReadStart;

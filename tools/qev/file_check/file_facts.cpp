@@ -290,10 +290,10 @@ void Collector::Finish(const QevReadOutcome& outcome) {
         if ((place.kind == QEV_PLACE_MESH_NAME || place.kind == QEV_PLACE_BONE) && outcome.failedReadStart > place.start)
             strLen = StoredLengthAt(facts_.path, place.start);
         const std::string where = PlaceText(place, outcome.failedReadStart, strLen);
-        if (outcome.outOfMemory)
-            AddProblem(Severity::kError, "out_of_memory", outcome.stopOffset, -1, [&] {
-                return "not read: memory ran out at byte " + std::to_string(outcome.stopOffset) + " in " + where +
-                       readWhole;
+        if (outcome.stoppedEarly)
+            AddProblem(Severity::kError, "not_read", outcome.stopOffset, -1, [&] {
+                return "not read: the model refused an item or memory ran out at byte " +
+                       std::to_string(outcome.stopOffset) + " in " + where + readWhole;
             });
         else
             AddProblem(Severity::kError, "damaged", outcome.stopOffset, -1, [&] {
@@ -333,8 +333,12 @@ bool ReadFileFacts(const std::string& path, FileFacts& facts, std::string& error
     facts.model = model;
     Collector collector(facts, *model);
     const QevReadObserver observer = {&collector, Collector::OnRead};
-    QevReadOutcome outcome;
-    if (ImportQevFileObserved(model.get(), path.c_str(), &observer, &outcome) != 0) {
+    QevReadOutcome outcome = {};
+    outcome.stopOffset = UINT64_MAX;  // stays so when the file could not be opened
+    // -1 after reading began means the model refused an item: the facts hold
+    // up to there and the stop is reported as a problem.
+    if (ImportQevFileObserved(model.get(), path.c_str(), &observer, &outcome) != 0 &&
+        outcome.stopOffset == UINT64_MAX) {
         error = "cannot read " + path + ": " + std::strerror(errno);
         return false;
     }
