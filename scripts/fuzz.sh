@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Fuzzes the importer and qev's check for a chosen time with one worker:
-# 7/11 of it the importer's target, 4/11 the check's (110 s: 70 s and 40 s).
+# 7/11 of it the importer's target, 4/11 the check's (CI's 90 s: 58 s and 32 s).
 # Usage: scripts/fuzz.sh [SECONDS] [extra libFuzzer flags...]   (default 600 s)
 #
 # Builds the `fuzz` preset (clang, libFuzzer, AddressSanitizer,
