@@ -5,6 +5,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "base64_text.h"
+
 namespace {
 
 const uint32_t kMagic = 0x46546C67;      // "glTF"
@@ -18,32 +20,6 @@ uint32_t U32At(const std::vector<unsigned char>& bytes, size_t at) {
 
 void AppendU32(std::vector<unsigned char>& bytes, uint32_t value) {
     for (int shift = 0; shift < 32; shift += 8) bytes.push_back(static_cast<unsigned char>(value >> shift));
-}
-
-int Base64Value(char c) {
-    if (c >= 'A' && c <= 'Z') return c - 'A';
-    if (c >= 'a' && c <= 'z') return c - 'a' + 26;
-    if (c >= '0' && c <= '9') return c - '0' + 52;
-    if (c == '+' || c == '-') return 62;
-    if (c == '/' || c == '_') return 63;
-    return -1;
-}
-
-bool DecodeBase64(const std::string& text, size_t from, std::vector<unsigned char>& bytes) {
-    unsigned group = 0;
-    int bits = 0;
-    for (size_t i = from; i < text.size(); ++i) {
-        if (text[i] == '=') break;
-        const int value = Base64Value(text[i]);
-        if (value < 0) return false;
-        group = (group << 6 | unsigned(value)) & 0xFFFFFF;
-        bits += 6;
-        if (bits >= 8) {
-            bits -= 8;
-            bytes.push_back(static_cast<unsigned char>(group >> bits));
-        }
-    }
-    return true;
 }
 
 bool LoadBuffer(const nlohmann::json& buffer, size_t index, const std::string& folder,

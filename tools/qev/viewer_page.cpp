@@ -2,35 +2,13 @@
 
 #include <cstring>
 
+#include "base64_text.h"
 #include "viewer_assets.h"
 
 bool ViewerPageAvailable() { return kViewerAvailable; }
 
 std::string ViewerMissingMessage() {
     return "this qev was built without the viewer page (run `npm ci` in the source folder and build again)";
-}
-
-std::string Base64(const std::vector<unsigned char>& bytes) {
-    static const char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string text;
-    text.reserve((bytes.size() + 2) / 3 * 4);
-    size_t i = 0;
-    for (; i + 2 < bytes.size(); i += 3) {
-        const unsigned group = bytes[i] << 16 | bytes[i + 1] << 8 | bytes[i + 2];
-        text += kDigits[group >> 18];
-        text += kDigits[group >> 12 & 63];
-        text += kDigits[group >> 6 & 63];
-        text += kDigits[group & 63];
-    }
-    if (i < bytes.size()) {
-        const bool two = i + 1 < bytes.size();
-        const unsigned group = bytes[i] << 16 | (two ? bytes[i + 1] << 8 : 0);
-        text += kDigits[group >> 18];
-        text += kDigits[group >> 12 & 63];
-        text += two ? kDigits[group >> 6 & 63] : '=';
-        text += '=';
-    }
-    return text;
 }
 
 // JSON inside a <script> element ends at the first "</": '<' only occurs
@@ -68,7 +46,7 @@ std::string MakeViewerPage(const nlohmann::json& header, const std::vector<unsig
     } values[] = {
         {"@QEV_TITLE@", HtmlText(title)},
         {"@QEV_HEADER_JSON@", JsonForScriptElement(header)},
-        {"@QEV_MODEL_BASE64@", Base64(glb)},
+        {"@QEV_MODEL_BASE64@", EncodeBase64(glb)},
         {"@QEV_VIEWER_SCRIPT@", kViewerScript},
     };
     // One pass over the template, so a value that happens to look like a

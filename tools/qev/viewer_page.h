@@ -17,7 +17,6 @@ std::string ViewerMissingMessage();
 std::string MakeViewerPage(const nlohmann::json& header, const std::vector<unsigned char>& glb);
 
 // Exposed for the tests: the pieces whose escaping keeps the page well formed.
-std::string Base64(const std::vector<unsigned char>& bytes);
 std::string JsonForScriptElement(const nlohmann::json& value);
 std::string HtmlText(const std::string& text);
 
