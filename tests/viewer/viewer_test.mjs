@@ -1,0 +1,154 @@
+// The viewer page and qev preview in a real browser: Debian's Chromium,
+// headless, driven with puppeteer-core (nothing is downloaded).
+//   QEV=path/to/qev QEVHOST=path/to/qevhost SOURCE_DIR=repo node viewer_test.mjs
+import { test, before, after } from 'node:test';
+import assert from 'node:assert/strict';
+import { execFileSync, spawnSync } from 'node:child_process';
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+import puppeteer from 'puppeteer-core';
+import { makeGlb, twoBlockModel } from './fixture_glb.mjs';
+
+const qev = process.env.QEV;
+const browserPath = process.env.BROWSER || '/usr/bin/chromium';
+const BACKGROUND = [0x30, 0x34, 0x3b];
+let work;
+let browser;
+
+function qevRun(...args) {
+  return spawnSync(qev, args, { encoding: 'utf8' });
+}
+
+function viewPage(input) {
+  const page = path.join(work, `${path.basename(input)}.html`);
+  const run = qevRun('view', input, '-o', page);
+  assert.equal(run.status, 0, run.stderr);
+  return page;
+}
+
+// Opens a page written by qev view and collects every console error and
+// uncaught exception; waits until the page says the model is drawn.
+async function openPage(file) {
+  const page = await browser.newPage();
+  const errors = [];
+  page.on('console', (message) => { if (message.type() === 'error') errors.push(message.text()); });
+  page.on('pageerror', (error) => errors.push(error.message));
+  await page.setViewport({ width: 900, height: 600 });
+  await page.goto(`file://${file}`);
+  await page.waitForFunction(() => window.qevDrawn, { timeout: 120000 });
+  return { page, errors };
+}
+
+// Counts pixels of a PNG by class, decoding it in the browser (no PNG library needed).
+async function pixelClasses(page, png) {
+  return page.evaluate(async (base64, background) => {
+    const image = new Image();
+    image.src = `data:image/png;base64,${base64}`;
+    await image.decode();
+    const canvas = new OffscreenCanvas(image.width, image.height);
+    const context = canvas.getContext('2d');
+    context.drawImage(image, 0, 0);
+    const data = context.getImageData(0, 0, image.width, image.height).data;
+    const counts = { width: image.width, height: image.height, total: image.width * image.height,
+                     model: 0, yellow: 0, red: 0, blue: 0 };
+    for (let i = 0; i < data.length; i += 4) {
+      const [r, g, b] = [data[i], data[i + 1], data[i + 2]];
+      if (Math.abs(r - background[0]) + Math.abs(g - background[1]) + Math.abs(b - background[2]) > 24) counts.model++;
+      if (r > 200 && g > 150 && b < 120) counts.yellow++;
+      if (r > 100 && r > 2 * g && r > 2 * b) counts.red++;
+      if (b > 100 && b > 2 * r && b > 2 * g) counts.blue++;
+    }
+    return counts;
+  }, Buffer.from(png).toString('base64'), BACKGROUND);
+}
+
+// The model area as drawn after change (if any) is on screen.
+async function drawnPixels(page, change) {
+  if (change) {
+    const frames = await page.evaluate(() => window.qevFrames);
+    await change();
+    await page.waitForFunction((n) => window.qevFrames > n, { timeout: 60000 }, frames);
+  }
+  const canvas = await page.$('#stage canvas');
+  return pixelClasses(page, await canvas.screenshot());
+}
+
+before(async () => {
+  work = fs.mkdtempSync(path.join(os.tmpdir(), 'qev-viewer-test-'));
+  fs.writeFileSync(path.join(work, 'two.glb'), makeGlb(twoBlockModel()));
+  browser = await puppeteer.launch({
+    executablePath: browserPath,
+    headless: true,
+    args: ['--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader'],
+  });
+});
+
+after(async () => {
+  if (browser) await browser.close();
+  if (work) fs.rmSync(work, { recursive: true, force: true });
+});
+
+test('the page draws the model and its toggles, bones and weight view change the picture', async () => {
+  const { page, errors } = await openPage(viewPage(path.join(work, 'two.glb')));
+  assert.equal(await page.evaluate(() => window.qevDrawn), 'ok');
+
+  const shown = await drawnPixels(page, null);
+  assert.ok(shown.model > shown.total * 0.05 && shown.model < shown.total * 0.8, `model pixels ${shown.model}`);
+  assert.equal(shown.yellow, 0);
+
+  // Geostates start hidden; the blocks start shown.
+  const toggles = await page.$$eval('input[data-mesh]', (boxes) => boxes.map((box) => box.checked));
+  assert.deepEqual(toggles, [true, false, true]);
+
+  const withoutArm = await drawnPixels(page, () => page.click('input[data-mesh="2"]'));
+  assert.ok(withoutArm.model < shown.model * 0.9, `arm hidden: ${withoutArm.model} of ${shown.model}`);
+  const armAgain = await drawnPixels(page, () => page.click('input[data-mesh="2"]'));
+  assert.equal(armAgain.model, shown.model);
+
+  const bones = await drawnPixels(page, () => page.click('#bones'));
+  assert.ok(bones.yellow > 20, `bone marker pixels ${bones.yellow}`);
+  await drawnPixels(page, () => page.click('#bones'));
+
+  // "hip" holds the body fully and the arm not at all (one arm vertex is bound to no bone).
+  const hip = await drawnPixels(page, () => page.select('#weight-bone', '0'));
+  assert.ok(hip.red > shown.model * 0.2, `red (weight 100) pixels ${hip.red}`);
+  assert.ok(hip.blue > shown.model * 0.1, `blue (weight 0) pixels ${hip.blue}`);
+  const hand = await drawnPixels(page, () => page.select('#weight-bone', '1'));
+  assert.ok(hand.blue > hip.blue, 'the body turns blue for the other bone');
+
+  const wire = await drawnPixels(page, () => page.select('#weight-bone', '-1').then(() => page.click('#wireframe')));
+  assert.ok(wire.model < shown.model * 0.7, `wireframe pixels ${wire.model}`);
+
+  const names = await page.$$eval('#weight-bone option', (options) => options.map((o) => o.textContent));
+  assert.deepEqual(names, ['(shaded)', 'hip', 'hand']);
+  assert.deepEqual(errors, []);
+  await page.close();
+});
+
+test('qev preview writes a picture of the asked size that shows the model', async () => {
+  const out = path.join(work, 'pictures');
+  fs.mkdirSync(out);
+  const run = qevRun('preview', path.join(work, 'two.glb'), '--out-dir', out, '--size', '320x200');
+  assert.equal(run.status, 0, run.stderr);
+  const page = await browser.newPage();
+  const counts = await pixelClasses(page, fs.readFileSync(path.join(out, 'two.png')));
+  assert.equal(counts.width, 320);
+  assert.equal(counts.height, 200);
+  assert.ok(counts.model > counts.total * 0.05, `model pixels ${counts.model}`);
+  await page.close();
+});
+
+test('bad input gives one line and writes no page', () => {
+  const missing = path.join(work, 'missing.glb');
+  const page = path.join(work, 'missing.html');
+  const run = qevRun('view', missing, '-o', page);
+  assert.equal(run.status, 2);
+  assert.match(run.stderr, /^qev: .*missing\.glb.*\n$/);
+  assert.equal(fs.existsSync(page), false);
+
+  const noBrowser = spawnSync(qev, ['preview', path.join(work, 'two.glb')],
+                              { encoding: 'utf8', env: { ...process.env, QEV_BROWSER: '/nonexistent/chromium' } });
+  assert.equal(noBrowser.status, 2);
+  assert.match(noBrowser.stderr, /^qev: .*apt-get install chromium\n$/);
+});
