@@ -55,7 +55,9 @@ async function pixelClasses(page, png) {
     for (let i = 0; i < data.length; i += 4) {
       const [r, g, b] = [data[i], data[i + 1], data[i + 2]];
       if (Math.abs(r - background[0]) + Math.abs(g - background[1]) + Math.abs(b - background[2]) > 24) counts.model++;
-      if (r > 200 && g > 150 && b < 120) counts.yellow++;
+      if (r > 200 && g > 150 && b < 120 && counts.yellow++ === 0) {
+        counts.firstYellow = { x: (i / 4) % image.width, y: Math.floor(i / 4 / image.width) };
+      }
       if (r > 100 && r > 2 * g && r > 2 * b) counts.red++;
       if (b > 100 && b > 2 * r && b > 2 * g) counts.blue++;
     }
@@ -108,6 +110,10 @@ test('the page draws the model and its toggles, bones and weight view change the
 
   const bones = await drawnPixels(page, () => page.click('#bones'));
   assert.ok(bones.yellow > 20, `bone marker pixels ${bones.yellow}`);
+  const box = await (await page.$('#stage canvas')).boundingBox();
+  await page.mouse.move(box.x + bones.firstYellow.x + 2, box.y + bones.firstYellow.y + 2);
+  await page.waitForFunction(() => document.getElementById('tooltip').style.display === 'block', { timeout: 10000 });
+  assert.ok(['hip', 'hand'].includes(await page.$eval('#tooltip', (tip) => tip.textContent)));
   await drawnPixels(page, () => page.click('#bones'));
 
   // "hip" holds the body fully and the arm not at all (one arm vertex is bound to no bone).
