@@ -19,22 +19,21 @@ packages=()
 packages+=(build-essential cmake libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev python3)
 # The qev viewer is bundled with npm packages at build time; its browser test
 # and qev preview run Debian's Chromium (with a font for the page's text).
-# Node and npm only when missing: a Node from elsewhere (which brings its own
-# npm and conflicts with Debian's) is left alone.
+# Debian's nodejs and npm only where they are missing: a newer Node.js brings
+# its own npm, which Debian's npm package conflicts with.
 [ $want_native = 1 ] && packages+=(chromium fonts-dejavu-core)
-[ $want_native = 1 ] && ! command -v node >/dev/null && packages+=(nodejs)
-[ $want_native = 1 ] && ! command -v npm >/dev/null && packages+=(npm)
+if [ $want_native = 1 ] && ! { command -v node && command -v npm; } >/dev/null 2>&1; then
+  packages+=(nodejs npm)
+fi
 [ $want_fuzz = 1 ] && packages+=(clang libclang-rt-14-dev)
 # The Windows test program builds GoogleTest from its sources with the cross
 # compiler; qevhost.exe uses the header-only JSON library.
 [ $want_windows = 1 ] && packages+=(cmake g++-mingw-w64-i686 binutils-mingw-w64-i686 googletest nlohmann-json3-dev
                                     qemu-user wine wine32:i386)
 
-as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
-
+need_arch=0
 if [ $want_windows = 1 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
-  as_root dpkg --add-architecture i386
-  need_update=1
+  need_arch=1
 fi
 
 missing=()
@@ -43,21 +42,44 @@ for p in "${packages[@]}"; do
   [ "$status" = "install ok installed" ] || missing+=("$p")
 done
 
-if [ ${#missing[@]} -gt 0 ] || [ "${need_update:-0}" = 1 ]; then
-  if [ ${#missing[@]} -gt 0 ]; then
-    echo "setup: installing ${missing[*]}"
-    as_root apt-get update -q
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}"
+# npm packages pinned in package.json and package-lock.json (the viewer's
+# three.js and bundler, the browser driver, the glTF validator): installed into
+# node_modules when it is missing or older than the lock file.
+install_npm_packages() {
+  [ $want_native = 1 ] || return 0
+  local root
+  root=$(cd "$(dirname "$0")/.." && pwd)
+  if [ ! -d "$root/node_modules" ] || [ "$root/package-lock.json" -nt "$root/node_modules" ]; then
+    echo "setup: npm ci"
+    (cd "$root" && npm ci --no-audit --no-fund --loglevel=error && touch node_modules)
   fi
+}
+
+if [ $need_arch = 0 ] && [ ${#missing[@]} = 0 ]; then
+  install_npm_packages
+  exit 0
 fi
 
-# The npm packages pinned in package-lock.json (the viewer's three.js and
-# bundler, the browser driver, the glTF validator), again whenever the lock
-# file is newer than what was installed.
-if [ $want_native = 1 ]; then
-  repo=$(cd "$(dirname "$0")/.." && pwd)
-  if [ ! -f "$repo/node_modules/.package-lock.json" ] || [ "$repo/package-lock.json" -nt "$repo/node_modules/.package-lock.json" ]; then
-    echo "setup: npm ci"
-    (cd "$repo" && npm ci --no-audit --no-fund)
-  fi
+# Installing needs root: directly, or through sudo where it exists. Without
+# either, say exactly what root has to run rather than failing on "sudo: not
+# found" halfway.
+if [ "$(id -u)" = 0 ]; then
+  as_root() { "$@"; }
+elif command -v sudo >/dev/null 2>&1; then
+  as_root() { sudo "$@"; }
+else
+  {
+    echo "setup: packages are missing and this user can neither install them nor use sudo."
+    echo "setup: as root, run:"
+    [ $need_arch = 1 ] && echo "    dpkg --add-architecture i386"
+    echo "    apt-get update && apt-get install -y ${missing[*]}"
+    echo "setup: then run this command again."
+  } >&2
+  exit 1
 fi
+
+[ $need_arch = 1 ] && as_root dpkg --add-architecture i386
+echo "setup: installing ${missing[*]}"
+as_root apt-get update -q
+as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}"
+install_npm_packages
