@@ -13,12 +13,12 @@ bool WriteWholeFile(const std::string& path, const std::string& bytes, std::stri
     }
     std::unique_ptr<PendingFile> file(new PendingFile());
     if (!OpenPendingFile(path.c_str(), file.get())) {
-        error = path + ": cannot write (" + strerror(errno) + ")";
+        error = path + ": cannot write: " + strerror(errno);
         return false;
     }
     WritePending(file.get(), bytes.data(), bytes.size());
     if (!CommitPendingFile(file.get())) {
-        error = path + ": cannot write (" + strerror(errno) + ")";
+        error = path + ": cannot write: " + strerror(errno);
         return false;
     }
     return true;

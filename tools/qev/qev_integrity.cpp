@@ -44,7 +44,7 @@ std::string Damaged(const std::string& where, const Walk& walk) {
 bool CheckQevIntegrity(const std::string& path, QevIntegrity& integrity, std::string& error) {
     FILE* file = fopen(path.c_str(), "rb");
     if (!file) {
-        error = path + ": cannot open (" + strerror(errno) + ")";
+        error = path + ": cannot open: " + strerror(errno);
         return false;
     }
     fseek(file, 0, SEEK_END);

@@ -36,7 +36,7 @@ std::string Folder(const std::string& path) {
 bool ReadBytes(const std::string& path, std::vector<unsigned char>& bytes, std::string& error) {
     std::ifstream file(path, std::ios::binary);
     if (!file) {
-        error = path + ": cannot open (" + strerror(errno) + ")";
+        error = path + ": cannot open: " + strerror(errno);
         return false;
     }
     bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
@@ -67,7 +67,7 @@ bool LoadQev(const std::string& path, ViewSource& source, std::string& error) {
     if (!CheckQevIntegrity(path, integrity, error)) return false;
     msModel model;
     if (ImportQevFile(&model, path.c_str()) != 0) {
-        error = path + ": cannot open (" + strerror(errno) + ")";
+        error = path + ": cannot open: " + strerror(errno);
         return false;
     }
     if (!MakeModelGlb(model, source.glb, error)) {
@@ -101,7 +101,7 @@ bool LoadViewSource(const std::string& path, ViewSource& source, std::string& er
         }
         source.header["format"] = "gltf";
     } else {
-        error = path + ": unknown file type (expected .qev, .glb or .gltf)";
+        error = path + ": unknown format (the extension must be .qev, .glb or .gltf)";
     }
     if (!loaded) return false;
 
