@@ -81,6 +81,7 @@ async function drawnPixels(page, change) {
 before(async () => {
   work = fs.mkdtempSync(path.join(os.tmpdir(), 'qev-viewer-test-'));
   fs.writeFileSync(path.join(work, 'two.glb'), makeGlb(twoBlockModel()));
+  fs.writeFileSync(path.join(work, 'boneless.glb'), makeGlb({ ...twoBlockModel(), bones: [] }));
   // The example model as the exporter writes it, and the same file cut inside
   // its second mesh block's vertices: "body" is read whole, the second block
   // (unnamed, since its name was not reached) keeps the vertices read whole.
@@ -139,16 +140,27 @@ test('the page draws the model and its toggles, bones and weight view change the
   await page.close();
 });
 
-test('qev preview writes a picture of the asked size that shows the model', async () => {
+test('a model without bones has no bone choice and draws without errors', async () => {
+  const { page, errors } = await openPage(viewPage(path.join(work, 'boneless.glb')));
+  assert.equal(await page.evaluate(() => window.qevDrawn), 'ok');
+  assert.equal(await page.$eval('#weight-bone', (select) => select.disabled), true);
+  assert.ok((await drawnPixels(page, () => page.click('#bones'))).model > 0);
+  assert.deepEqual(errors, []);
+  await page.close();
+});
+
+test('qev preview writes pictures of the asked size that show the models', async () => {
   const out = path.join(work, 'pictures');
   fs.mkdirSync(out);
-  const run = qevRun('preview', path.join(work, 'two.glb'), '--out-dir', out, '--size', '320x200');
+  const run = qevRun('preview', path.join(work, 'two.glb'), path.join(work, 'boneless.glb'), '--out-dir', out,
+                     '--size', '320x200');
   assert.equal(run.status, 0, run.stderr);
   const page = await browser.newPage();
-  const counts = await pixelClasses(page, fs.readFileSync(path.join(out, 'two.png')));
-  assert.equal(counts.width, 320);
-  assert.equal(counts.height, 200);
-  assert.ok(counts.model > counts.total * 0.05, `model pixels ${counts.model}`);
+  for (const name of ['two.png', 'boneless.png']) {
+    const counts = await pixelClasses(page, fs.readFileSync(path.join(out, name)));
+    assert.deepEqual([counts.width, counts.height], [320, 200], name);
+    assert.ok(counts.model > counts.total * 0.05, `${name}: model pixels ${counts.model}`);
+  }
   await page.close();
 });
 
