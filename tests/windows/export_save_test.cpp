@@ -1,6 +1,7 @@
 // The exporter DLL saving over an existing file: a read-only file is refused
-// and keeps its bytes; a writable one is replaced whole. Either way the
-// folder holds nothing but the file afterwards.
+// and keeps its bytes; a writable one is replaced whole, also when its path is
+// only a few bytes short of MAX_PATH. Either way the folder holds nothing but
+// the file afterwards.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -36,6 +37,7 @@ struct SaveCase {
     const char* label;
     DWORD attributes;  // of the existing file
     int result;
+    bool pathNearMaxPath;
 };
 
 void PrintTo(const SaveCase& row, std::ostream* out) { *out << row.label; }
@@ -45,7 +47,10 @@ class ExportSaveUnderHost : public ::testing::TestWithParam<SaveCase> {};
 TEST_P(ExportSaveUnderHost, ReplacesOnlyWhatAPlainWriteWould) {
     const SaveCase& row = GetParam();
     const std::string folder = host::ProgramFolder() + "\\..\\windows-save-" + row.label;
-    const std::string target = folder + "\\out.qev";
+    ASSERT_LT(folder.size(), 200u);
+    const size_t nameLength = row.pathNearMaxPath ? MAX_PATH - 6 - folder.size() - 1 : 7;
+    const std::string name = std::string(nameLength - 4, 'n') + ".qev";
+    const std::string target = folder + "\\" + name;
     CreateDirectoryA(folder.c_str(), nullptr);
     SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileA(target.c_str());
@@ -71,7 +76,7 @@ TEST_P(ExportSaveUnderHost, ReplacesOnlyWhatAPlainWriteWould) {
     EXPECT_TRUE(scenario::ReadBytes(target, bytes));
     EXPECT_EQ(bytes, row.result == 0 ? kNewBytes : kOldBytes);
     EXPECT_EQ(GetFileAttributesA(target.c_str()) & FILE_ATTRIBUTE_READONLY, row.attributes & FILE_ATTRIBUTE_READONLY);
-    EXPECT_EQ(NamesIn(folder), std::vector<std::string>{"out.qev"});
+    EXPECT_EQ(NamesIn(folder), std::vector<std::string>{name});
 
     SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileA(target.c_str());
@@ -79,8 +84,9 @@ TEST_P(ExportSaveUnderHost, ReplacesOnlyWhatAPlainWriteWould) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, ExportSaveUnderHost,
-                         ::testing::Values(SaveCase{"ReadOnlyFile", FILE_ATTRIBUTE_READONLY, -1},
-                                           SaveCase{"WritableFile", FILE_ATTRIBUTE_NORMAL, 0}),
+                         ::testing::Values(SaveCase{"ReadOnlyFile", FILE_ATTRIBUTE_READONLY, -1, false},
+                                           SaveCase{"WritableFile", FILE_ATTRIBUTE_NORMAL, 0, false},
+                                           SaveCase{"PathNearMaxPath", FILE_ATTRIBUTE_NORMAL, 0, true}),
                          [](const ::testing::TestParamInfo<SaveCase>& param) {
                              return std::string(param.param.label);
                          });
