@@ -22,8 +22,15 @@ set(QEV_MINGW_OBJDUMP ${QEV_MINGW_TRIPLE}-objdump)
 # truncated to an integer (the importer's weight percentages) could differ
 # from the same code on any SSE build. SSE2 scalar maths gives IEEE single
 # precision at every step, the same results as the native build.
-set(CMAKE_C_FLAGS_INIT "-msse2 -mfpmath=sse")
-set(CMAKE_CXX_FLAGS_INIT "-msse2 -mfpmath=sse")
+#
+# The i386 Windows convention promises only 4-byte stack alignment on entry,
+# and a host built by another compiler may call Execute so. g++ keeps 16 bytes
+# for its own calls and may place SSE values on the stack with aligned moves:
+# -mstackrealign makes every function that needs more alignment than it is
+# promised realign its own frame, rather than trusting the caller (the
+# MinGW default with SSE, stated here so that it does not depend on it).
+set(CMAKE_C_FLAGS_INIT "-msse2 -mfpmath=sse -mstackrealign")
+set(CMAKE_CXX_FLAGS_INIT "-msse2 -mfpmath=sse -mstackrealign")
 
 set(CMAKE_FIND_ROOT_PATH /usr/${QEV_MINGW_TRIPLE})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

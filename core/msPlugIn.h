@@ -6,12 +6,17 @@
 
 #include "msLib.h"
 
-// The host is built with Microsoft's compiler, which gives a virtual destructor
-// one slot (a scalar deleting destructor taking a flags word; bit 0 frees the
-// object). g++ gives it two, so in the 32-bit Windows build slot 0 is declared
-// as that deleting destructor explicitly. Member functions there use __thiscall,
-// g++'s default for i386 Windows, matching the host.
-#if defined(_WIN32) && defined(__GNUC__) && !defined(_WIN64)
+// The host is a 32-bit program built with Microsoft's compiler, which gives a
+// virtual destructor one slot (a scalar deleting destructor taking a flags
+// word; bit 0 frees the object). g++ and clang in their GNU mode give it two,
+// so on Windows under those compilers slot 0 is declared as that deleting
+// destructor explicitly. The layout follows the compiler, not the word size:
+// a 64-bit Windows build cannot be loaded by the host at all, and would
+// otherwise compile quietly with a table the host does not expect. Member
+// functions use __thiscall, g++'s default for i386 Windows, matching the host.
+#if defined(_WIN64)
+#error "the host loads 32-bit DLLs only: build the plug-ins with the i686 toolchain (cmake/mingw-w64-i686.cmake)"
+#elif defined(_WIN32) && defined(__GNUC__)
 #define QEV_MSVC_DELETING_DESTRUCTOR 1
 #else
 #define QEV_MSVC_DELETING_DESTRUCTOR 0

@@ -18,12 +18,17 @@ public:
     void* DeletingDestructor(unsigned int flags) override;
 #else
     ~cPlugIn() override;
+    // The deleting destructor frees with free(), as the object came from malloc.
+    static void operator delete(void* memory);
 #endif
     int GetType() override;
     const char* GetTitle() override;
     int Execute(msModel* pModel) override;
 
 private:
+    cPlugIn(const cPlugIn&) = delete;
+    cPlugIn& operator=(const cPlugIn&) = delete;
+
     char szTitle[64];
 };
 

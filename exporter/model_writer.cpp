@@ -44,15 +44,25 @@ size_t BoundedLength(const char* name, size_t bound) {
     return end ? (size_t)((const char*)end - name) : bound;
 }
 
+// A host that answers with a null handle or a negative count cannot be
+// written from, and the handle must not go back to it: the file is marked
+// failed like a failed write, so it is not committed and is removed.
+bool Refused(PendingFile* file) {
+    file->failed = true;
+    return false;
+}
+
 void WriteCount(PendingFile* file, int32_t count) {
     unsigned char record[4];
     PutI32(record, count);
     WritePending(file, record, sizeof(record));
 }
 
-void WriteVertex(msMesh* mesh, int32_t index, PendingFile* file) {
+bool WriteVertex(msMesh* mesh, int32_t index, PendingFile* file) {
     msVertex* vertex = msMesh_GetVertexAt(mesh, index);
+    if (!vertex) return Refused(file);
     msVertexEx* vertexEx = msMesh_GetVertexExAt(mesh, index);
+    if (!vertexEx) return Refused(file);
     const uint32_t vertexId = msVertexEx_GetExtra(vertexEx, 0);
     const uint32_t tagVal = msVertexEx_GetExtra(vertexEx, 1);
     float position[3];
@@ -76,11 +86,14 @@ void WriteVertex(msMesh* mesh, int32_t index, PendingFile* file) {
         PutF32(record + weights + 4 * n, WeightFraction(boneWeights[n]));
     }
     WritePending(file, record, VertexRecordSize(version));
+    return true;
 }
 
-void WriteTriangle(msMesh* mesh, int32_t index, PendingFile* file) {
+bool WriteTriangle(msMesh* mesh, int32_t index, PendingFile* file) {
     msTriangle* triangle = msMesh_GetTriangleAt(mesh, index);
+    if (!triangle) return Refused(file);
     msTriangleEx* triangleEx = msMesh_GetTriangleExAt(mesh, index);
+    if (!triangleEx) return Refused(file);
     uint16_t vertexIndicies[3];
     msTriangle_GetVertexIndices(triangle, vertexIndicies);
 
@@ -96,6 +109,7 @@ void WriteTriangle(msMesh* mesh, int32_t index, PendingFile* file) {
         for (int n = 0; n < 2; ++n) PutF32(cornerRecord + kCornerTexCoordOffset + 4 * n, uvCoord[n]);
     }
     WritePending(file, record, sizeof(record));
+    return true;
 }
 
 // The end of a mesh block: the geostate count (always 0) and the mesh name.
@@ -122,12 +136,24 @@ void WriteMeshTail(msMesh* mesh, PendingFile* file) {
 
 void WriteMesh(msMesh* mesh, PendingFile* file) {
     const int32_t numVertices = msMesh_GetVertexCount(mesh);
+    if (numVertices < 0) {
+        Refused(file);
+        return;
+    }
     WriteCount(file, numVertices);
-    for (int32_t j = 0; j < numVertices && !file->failed; ++j) WriteVertex(mesh, j, file);
+    for (int32_t j = 0; j < numVertices && !file->failed; ++j) {
+        if (!WriteVertex(mesh, j, file)) return;
+    }
 
     const int32_t numTriangles = msMesh_GetTriangleCount(mesh);
+    if (numTriangles < 0) {
+        Refused(file);
+        return;
+    }
     WriteCount(file, numTriangles);
-    for (int32_t k = 0; k < numTriangles && !file->failed; ++k) WriteTriangle(mesh, k, file);
+    for (int32_t k = 0; k < numTriangles && !file->failed; ++k) {
+        if (!WriteTriangle(mesh, k, file)) return;
+    }
 
     WriteMeshTail(mesh, file);
 }
@@ -161,13 +187,35 @@ void WriteBone(msBone* bone, PendingFile* file) {
 void WriteModel(msModel* model, PendingFile* file) {
     unsigned char header[8];
     const int32_t numMeshes = msModel_GetMeshCount(model);
+    if (numMeshes < 0) {
+        Refused(file);
+        return;
+    }
     PutI32(header, kWrittenVersion);
     PutI32(header + 4, numMeshes);
     WritePending(file, header, sizeof(header));
-    for (int32_t i = 0; i < numMeshes && !file->failed; ++i) WriteMesh(msModel_GetMeshAt(model, i), file);
+    for (int32_t i = 0; i < numMeshes && !file->failed; ++i) {
+        msMesh* mesh = msModel_GetMeshAt(model, i);
+        if (!mesh) {
+            Refused(file);
+            return;
+        }
+        WriteMesh(mesh, file);
+    }
     if (file->failed) return;
 
     const int32_t numBones = msModel_GetBoneCount(model);
+    if (numBones < 0) {
+        Refused(file);
+        return;
+    }
     WriteCount(file, numBones);
-    for (int32_t b = 0; b < numBones && !file->failed; ++b) WriteBone(msModel_GetBoneAt(model, b), file);
+    for (int32_t b = 0; b < numBones && !file->failed; ++b) {
+        msBone* bone = msModel_GetBoneAt(model, b);
+        if (!bone) {
+            Refused(file);
+            return;
+        }
+        WriteBone(bone, file);
+    }
 }

@@ -13,7 +13,9 @@
 // references of the vertices of the meshes in meshTable are re-bound from file
 // bone numbers to host bone indices; references that name no bone read from
 // this file keep their value. Bones after a short read are neither read nor
-// added, and the ones read whole are still merged.
-void MergeBones(QevReader* reader, msModel* model, int32_t version, const IndexList* meshTable);
+// added, and the ones read whole are still merged. A bone the host refuses
+// ends the reading the same way; the result is then false, as it is when the
+// host refuses a handle the re-binding needs.
+bool MergeBones(QevReader* reader, msModel* model, int32_t version, const IndexList* meshTable);
 
 #endif

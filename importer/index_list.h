@@ -13,6 +13,11 @@ struct IndexList {
     int32_t* items;
     size_t count;
     size_t capacity;
+
+    // Owns its buffer: a copy would read or free it twice.
+    IndexList() = default;
+    IndexList(const IndexList&) = delete;
+    IndexList& operator=(const IndexList&) = delete;
 };
 
 void IndexList_Init(IndexList* list);

@@ -11,7 +11,16 @@ void ReadFloats(const unsigned char* bytes, float* values, int count) {
     for (int n = 0; n < count; ++n) values[n] = qev::GetF32(bytes + 4 * n);
 }
 
-void AddVertex(msMesh* mesh, const unsigned char* record, int32_t version) {
+// Stops reading for good after the host refused a call: nothing more is read
+// or added, as if the input had ended there, and the import reports the refusal.
+bool Refused(QevReader* reader, bool* hostRefused) {
+    QevReader_Stop(reader);
+    *hostRefused = true;
+    return false;
+}
+
+// False when the host refuses the vertex (no index or no handle for it).
+bool AddVertex(msMesh* mesh, const unsigned char* record, int32_t version) {
     const bool hasTag = qev::HasTagVal(version);
     float position[3];
     ReadFloats(record + qev::kVertexPositionOffset, position, 3);
@@ -24,8 +33,11 @@ void AddVertex(msMesh* mesh, const unsigned char* record, int32_t version) {
     WeightsToPercentages(weights, percentages);
 
     const int32_t index = msMesh_AddVertex(mesh);
+    if (index < 0) return false;
     msVertex* vertex = msMesh_GetVertexAt(mesh, index);
+    if (!vertex) return false;
     msVertexEx* ext = msMesh_GetVertexExAt(mesh, index);
+    if (!ext) return false;
     msVertex_SetVertex(vertex, position);
     msVertex_SetBoneIndex(vertex, qev::GetI32(assignments));
     for (int slot = 0; slot < 3; ++slot)
@@ -33,10 +45,12 @@ void AddVertex(msMesh* mesh, const unsigned char* record, int32_t version) {
     for (int slot = 0; slot < 3; ++slot) msVertexEx_SetBoneWeights(ext, slot, percentages[slot]);
     msVertexEx_SetExtra(ext, 0, vertexId);
     msVertexEx_SetExtra(ext, 1, tagVal);
+    return true;
 }
 
 // Vertex indices go to the host as stored: the format leaves them unchecked.
-void AddTriangle(msMesh* mesh, const unsigned char* record) {
+// False when the host refuses the triangle.
+bool AddTriangle(msMesh* mesh, const unsigned char* record) {
     uint16_t indices[3];
     float normals[3][3];
     float texCoords[3][2];
@@ -47,36 +61,43 @@ void AddTriangle(msMesh* mesh, const unsigned char* record) {
         ReadFloats(corner + qev::kCornerTexCoordOffset, texCoords[c], 2);
     }
     const int32_t index = msMesh_AddTriangle(mesh);
+    if (index < 0) return false;
     msTriangle* triangle = msMesh_GetTriangleAt(mesh, index);
+    if (!triangle) return false;
     msTriangleEx* ext = msMesh_GetTriangleExAt(mesh, index);
+    if (!ext) return false;
     msTriangle_SetVertexIndices(triangle, indices);
     for (int c = 0; c < 3; ++c) msTriangleEx_SetNormal(ext, c, normals[c]);
     for (int c = 0; c < 3; ++c) msTriangleEx_SetTexCoord(ext, c, texCoords[c]);
+    return true;
 }
 
-bool ReadTriangles(QevReader* reader, msMesh* mesh, int32_t numTriangles) {
+bool ReadTriangles(QevReader* reader, msMesh* mesh, int32_t numTriangles, bool* hostRefused) {
     unsigned char record[qev::kTriangleRecordSize];
     for (int32_t k = 0; k < numTriangles; ++k) {
         if (!QevReader_Read(reader, record, sizeof(record))) return false;
-        AddTriangle(mesh, record);
+        if (!AddTriangle(mesh, record)) return Refused(reader, hostRefused);
     }
     return true;
 }
 
-bool ReadGeostates(QevReader* reader, msModel* model) {
+bool ReadGeostates(QevReader* reader, msModel* model, bool* hostRefused) {
     int32_t numGeostates = 0;
     if (!QevReader_ReadI32(reader, &numGeostates)) return false;
     for (int32_t g = 0; g < numGeostates; ++g) {
         int32_t geostateFaceIndex = 0;
         if (!QevReader_ReadI32(reader, &geostateFaceIndex)) return false;
-        msMesh* geostateMesh = msModel_GetMeshAt(model, msModel_AddMesh(model));
-        if (!ReadTriangles(reader, geostateMesh, geostateFaceIndex)) return false;
+        const int32_t geostateIndex = msModel_AddMesh(model);
+        if (geostateIndex < 0) return Refused(reader, hostRefused);
+        msMesh* geostateMesh = msModel_GetMeshAt(model, geostateIndex);
+        if (!geostateMesh) return Refused(reader, hostRefused);
+        if (!ReadTriangles(reader, geostateMesh, geostateFaceIndex, hostRefused)) return false;
     }
     return true;
 }
 
 bool ReadMeshBlock(QevReader* reader, msModel* model, int32_t version, int32_t blockNumber,
-                   IndexList* meshTable) {
+                   IndexList* meshTable, bool* hostRefused) {
     int32_t numVertices = 0;
     if (!QevReader_ReadI32(reader, &numVertices)) return false;
     if (!IndexList_Reserve(meshTable)) {
@@ -84,8 +105,10 @@ bool ReadMeshBlock(QevReader* reader, msModel* model, int32_t version, int32_t b
         return false;
     }
     const int32_t meshIndex = msModel_AddMesh(model);
-    IndexList_Push(meshTable, meshIndex);
+    if (meshIndex < 0) return Refused(reader, hostRefused);
     msMesh* mesh = msModel_GetMeshAt(model, meshIndex);
+    if (!mesh) return Refused(reader, hostRefused);
+    IndexList_Push(meshTable, meshIndex);
 
     if (numVertices > 0) {
         // The block's number in the file, not the host's mesh index.
@@ -97,14 +120,14 @@ bool ReadMeshBlock(QevReader* reader, msModel* model, int32_t version, int32_t b
     const size_t recordSize = qev::VertexRecordSize(version);
     for (int32_t j = 0; j < numVertices; ++j) {
         if (!QevReader_Read(reader, record, recordSize)) return false;
-        AddVertex(mesh, record, version);
+        if (!AddVertex(mesh, record, version)) return Refused(reader, hostRefused);
     }
 
     int32_t numTriangles = 0;
     if (!QevReader_ReadI32(reader, &numTriangles)) return false;
-    if (!ReadTriangles(reader, mesh, numTriangles)) return false;
+    if (!ReadTriangles(reader, mesh, numTriangles, hostRefused)) return false;
 
-    if (qev::HasGeostates(version) && !ReadGeostates(reader, model)) return false;
+    if (qev::HasGeostates(version) && !ReadGeostates(reader, model, hostRefused)) return false;
 
     if (qev::HasMeshName(version)) {
         char groupName[qev::kMaxReadMeshName + 1];
@@ -116,9 +139,11 @@ bool ReadMeshBlock(QevReader* reader, msModel* model, int32_t version, int32_t b
 
 }  // namespace
 
-void ReadMeshBlocks(QevReader* reader, msModel* model, int32_t version, int32_t numMeshes,
+bool ReadMeshBlocks(QevReader* reader, msModel* model, int32_t version, int32_t numMeshes,
                     IndexList* meshTable) {
+    bool hostRefused = false;
     for (int32_t i = 0; i < numMeshes; ++i) {
-        if (!ReadMeshBlock(reader, model, version, i, meshTable)) return;
+        if (!ReadMeshBlock(reader, model, version, i, meshTable, &hostRefused)) break;
     }
+    return !hostRefused;
 }

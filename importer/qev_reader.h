@@ -19,6 +19,11 @@ struct QevReader {
     size_t end;   // one past the last valid byte in buffer
     bool spent;   // a read came up short: nothing more is read
     unsigned char buffer[QEV_READ_BUFFER];
+
+    // One reader per stream: a copy would read on from the same file out of step.
+    QevReader() = default;
+    QevReader(const QevReader&) = delete;
+    QevReader& operator=(const QevReader&) = delete;
 };
 
 void QevReader_Init(QevReader* reader, FILE* file);

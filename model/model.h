@@ -143,6 +143,51 @@ void RenameBone(msModel& model, int32_t index, const std::string& name);
 // destroyCalls is not compared.
 bool SameContent(const msModel& a, const msModel& b);
 
+// How the C API answers its callers. By default it forgives: a null handle or
+// an index that names nothing is ignored (or yields a null handle) and every
+// add succeeds, so qevhost and a faulty caller never crash. The tests and the
+// fuzzer make it behave like a demanding host instead: strict, it aborts the
+// process on a null handle or an out-of-range index, as a real host may crash;
+// and it can refuse chosen calls, as a host out of memory or at a cap does.
+enum class HostCall {
+    kAddMesh, kAddVertex, kAddTriangle, kAddBone,  // refused: -1
+    kGetMesh, kGetVertex, kGetVertexEx, kGetTriangle, kGetTriangleEx, kGetBone,  // refused: null
+    kMeshCount, kVertexCount, kTriangleCount, kBoneCount,  // refused: -1
+};
+constexpr int kHostCallKinds = 14;
+
+struct HostRules {
+    bool strict = false;
+    // The call of each kind, counted from 1, that is refused; 0: none.
+    int64_t refuseCall[kHostCallKinds] = {};
+    // A mesh refuses vertices or triangles beyond these counts; -1: no cap.
+    int32_t maxVerticesPerMesh = -1;
+    int32_t maxTrianglesPerMesh = -1;
+
+    HostRules& Refuse(HostCall kind, int64_t nth) {
+        refuseCall[static_cast<int>(kind)] = nth;
+        return *this;
+    }
+};
+
+// Sets the rules for the whole process and restarts the call counts.
+void SetHostRules(const HostRules& rules);
+const HostRules& CurrentHostRules();
+// Calls of a kind since the rules were last set, refused ones included.
+int64_t HostCallsMade(HostCall kind);
+
+// Rules for one scope; the ones before come back when it ends.
+class ScopedHostRules {
+public:
+    explicit ScopedHostRules(const HostRules& rules) : before_(CurrentHostRules()) { SetHostRules(rules); }
+    ~ScopedHostRules() { SetHostRules(before_); }
+    ScopedHostRules(const ScopedHostRules&) = delete;
+    ScopedHostRules& operator=(const ScopedHostRules&) = delete;
+
+private:
+    HostRules before_;
+};
+
 }  // namespace qevmodel
 
 #endif

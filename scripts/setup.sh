@@ -23,11 +23,9 @@ packages+=(build-essential cmake libgtest-dev libgmock-dev libbenchmark-dev nloh
 [ $want_windows = 1 ] && packages+=(cmake g++-mingw-w64-i686 binutils-mingw-w64-i686 googletest nlohmann-json3-dev
                                     qemu-user wine wine32:i386)
 
-as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
-
+need_arch=0
 if [ $want_windows = 1 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
-  as_root dpkg --add-architecture i386
-  need_update=1
+  need_arch=1
 fi
 
 missing=()
@@ -35,11 +33,27 @@ for p in "${packages[@]}"; do
   status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
   [ "$status" = "install ok installed" ] || missing+=("$p")
 done
+[ $need_arch = 0 ] && [ ${#missing[@]} = 0 ] && exit 0
 
-if [ ${#missing[@]} -gt 0 ] || [ "${need_update:-0}" = 1 ]; then
-  if [ ${#missing[@]} -gt 0 ]; then
-    echo "setup: installing ${missing[*]}"
-    as_root apt-get update -q
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}"
-  fi
+# Installing needs root: directly, or through sudo where it exists. Without
+# either, say exactly what root has to run rather than failing on "sudo: not
+# found" halfway.
+if [ "$(id -u)" = 0 ]; then
+  as_root() { "$@"; }
+elif command -v sudo >/dev/null 2>&1; then
+  as_root() { sudo "$@"; }
+else
+  {
+    echo "setup: packages are missing and this user can neither install them nor use sudo."
+    echo "setup: as root, run:"
+    [ $need_arch = 1 ] && echo "    dpkg --add-architecture i386"
+    echo "    apt-get update && apt-get install -y ${missing[*]}"
+    echo "setup: then run this command again."
+  } >&2
+  exit 1
 fi
+
+[ $need_arch = 1 ] && as_root dpkg --add-architecture i386
+echo "setup: installing ${missing[*]}"
+as_root apt-get update -q
+as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}"

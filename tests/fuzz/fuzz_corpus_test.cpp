@@ -44,7 +44,9 @@ TEST(FuzzCorpus, EverySeedImportsCleanly) {
 }
 
 TEST(FuzzCorpus, EveryRegressionInputImportsCleanly) {
-    ImportEach(InputsIn(std::string(QEV_FUZZ_DIR) + "/regressions"));
+    const std::vector<std::string> inputs = InputsIn(std::string(QEV_FUZZ_DIR) + "/regressions");
+    ASSERT_FALSE(inputs.empty()) << "the regression inputs are missing";
+    ImportEach(inputs);
 }
 
 }  // namespace

@@ -119,11 +119,33 @@ std::string ImportAndCheck(const uint8_t* data, size_t size, StartModel start) {
 
     static const msModel empty;
     static const msModel withContent = ModelWithContent();
-    if (start == StartModel::kByHash)
-        start = (Fnv1a(data, size) & 1) ? StartModel::kWithContent : StartModel::kEmpty;
+    const uint32_t hash = Fnv1a(data, size);
+    if (start == StartModel::kByHash) start = (hash & 1) ? StartModel::kWithContent : StartModel::kEmpty;
     const msModel& before = start == StartModel::kWithContent ? withContent : empty;
+
+    // A strict host: an unchecked host call aborts here, as a real host may
+    // crash. Half the inputs also meet a host that refuses one of the calls an
+    // import makes, chosen by the hash, so every place a refusal can reach is
+    // explored; the refusal must then end the import with -1.
+    static const qevmodel::HostCall kImportCalls[] = {
+        qevmodel::HostCall::kAddMesh,     qevmodel::HostCall::kAddVertex,   qevmodel::HostCall::kAddTriangle,
+        qevmodel::HostCall::kAddBone,     qevmodel::HostCall::kGetMesh,     qevmodel::HostCall::kGetVertex,
+        qevmodel::HostCall::kGetVertexEx, qevmodel::HostCall::kGetTriangle, qevmodel::HostCall::kGetTriangleEx,
+        qevmodel::HostCall::kGetBone,     qevmodel::HostCall::kVertexCount};
+    qevmodel::HostRules rules;
+    rules.strict = true;
+    const bool refuses = (hash >> 1) & 1;
+    const qevmodel::HostCall refused = kImportCalls[(hash >> 2) % (sizeof(kImportCalls) / sizeof(kImportCalls[0]))];
+    const int64_t nth = int64_t((hash >> 8) % 16) + 1;
+    if (refuses) rules.Refuse(refused, nth);
+    qevmodel::ScopedHostRules hostRules(rules);
+
     msModel model = before;
-    if (ImportQevFile(&model, path) != 0) return "the import of an existing file returned -1";
+    const int result = ImportQevFile(&model, path);
+    const bool refusalMet = refuses && qevmodel::HostCallsMade(refused) >= nth;
+    if (refusalMet && result != -1) return "the import after a refused host call did not return -1";
+    if (!refusalMet && result != 0) return "the import of an existing file returned -1";
+    if (refusalMet && qevmodel::HostCallsMade(refused) != nth) return "the import went on after a refused host call";
     if (model.destroyCalls != before.destroyCalls) return "the import called msModel_Destroy";
     return Check(before, model, size);
 }

@@ -15,9 +15,11 @@ enum class StartModel {
     kByHash,       // one of the two by a hash of the bytes, so both are fuzzed alike
 };
 
-// Imports the bytes into the start model and checks that what was there
-// before is untouched and that nothing was built from bytes the input does
-// not hold. Returns what went wrong, or "".
+// Imports the bytes into the start model under the model library's strict
+// rules (a null handle or an index out of range aborts the process), for half
+// the inputs with one host call refused (chosen by a hash of the bytes), and
+// checks the result, that what was there before is untouched and that nothing
+// was built from bytes the input does not hold. Returns what went wrong, or "".
 std::string ImportAndCheck(const uint8_t* data, size_t size, StartModel start);
 
 }  // namespace qevfuzz

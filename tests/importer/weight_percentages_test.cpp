@@ -2,10 +2,13 @@
 // percentages intact, and what happens at the edges.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <climits>
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <random>
 
 #include "model.h"
 #include "qev_bytes.h"
@@ -90,6 +93,70 @@ TEST(WeightRoundTrip, ResultsStayWithinOneAndAddUpToTheRoundedTotal) {
         }
         ASSERT_EQ(p[0] + p[1] + p[2], static_cast<int32_t>(std::floor(sum + 0.5)))
             << w[0] << " " << w[1] << " " << w[2];
+    }
+}
+
+// The rule as it reads, with no shortcut: floor every slot, then hand the
+// points missing to the rounded total, at most one each, to the slots with
+// the largest fractions (the lower slot on a tie).
+std::array<int32_t, 3> ByPlainSearch(const std::array<float, 3>& weights) {
+    double scaled[3];
+    double floored[3];
+    double total = 0;
+    for (int n = 0; n < 3; ++n) {
+        const double x = static_cast<double>(weights[n]) * 100.0;
+        scaled[n] = std::isfinite(x) ? x : 0.0;
+        floored[n] = std::floor(scaled[n]);
+        total += scaled[n];
+    }
+    const double missing = std::floor(total + 0.5) - (floored[0] + floored[1] + floored[2]);
+    const int points = static_cast<int>(std::max(0.0, std::min(3.0, std::floor(missing))));
+    std::array<int32_t, 3> percentages{};
+    for (int n = 0; n < 3; ++n) {
+        // Slots before this one in the order of handing out: a larger fraction,
+        // or an equal one in a lower slot.
+        int rank = 0;
+        for (int other = 0; other < 3; ++other) {
+            const double mine = scaled[n] - floored[n];
+            const double theirs = scaled[other] - floored[other];
+            if (theirs > mine || (theirs == mine && other < n)) ++rank;
+        }
+        const double value = floored[n] + (rank < points ? 1.0 : 0.0);
+        percentages[n] = value <= INT32_MIN ? INT32_MIN : value >= INT32_MAX ? INT32_MAX : static_cast<int32_t>(value);
+    }
+    return percentages;
+}
+
+// The conversion decides most vertices without the search, by a shortcut whose
+// correctness is an argument about float rounding: checked here on every
+// triple the exporter writes and on a fixed sample of every kind of float.
+TEST(WeightShortcut, AgreesWithThePlainSearch) {
+    for (int32_t a = 0; a <= 100; ++a) {
+        for (int32_t b = 0; b <= 100; ++b) {
+            for (int32_t c = 0; c <= 100; ++c) {
+                const std::array<float, 3> w = {Written(a), Written(b), Written(c)};
+                ASSERT_EQ(Convert(w[0], w[1], w[2]), ByPlainSearch(w)) << a << " " << b << " " << c;
+            }
+        }
+    }
+    std::mt19937 random(20261211u);  // fixed: the same sample on every run
+    std::uniform_real_distribution<float> fraction(-1.5f, 1.5f);
+    std::uniform_int_distribution<int32_t> percent(-300, 300);
+    std::uniform_int_distribution<int32_t> nudge(-3, 3);
+    for (int i = 0; i < 50000; ++i) {
+        std::array<float, 3> any;  // any bit pattern: huge, tiny, NaN, infinities
+        std::array<float, 3> near;  // plausible weights
+        std::array<float, 3> offBy;  // a few steps off what the exporter writes
+        for (int n = 0; n < 3; ++n) {
+            const uint32_t bits = random();
+            std::memcpy(&any[n], &bits, sizeof(float));
+            near[n] = fraction(random);
+            offBy[n] = Written(percent(random));
+            for (int step = nudge(random); step != 0; step += step > 0 ? -1 : 1)
+                offBy[n] = std::nextafter(offBy[n], step > 0 ? 2.0f : -2.0f);
+        }
+        for (const auto& w : {any, near, offBy})
+            ASSERT_EQ(Convert(w[0], w[1], w[2]), ByPlainSearch(w)) << w[0] << " " << w[1] << " " << w[2];
     }
 }
 

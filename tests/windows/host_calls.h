@@ -10,6 +10,7 @@
 #include <string>
 
 #include "msLib.h"
+#include "stack_offset_call.h"
 
 namespace host {
 
@@ -35,6 +36,9 @@ inline void* DeletingDestructor(void* object, unsigned int flags) {
 inline int GetType(void* object) { return SlotOf<GetTypeFn>(object, kGetType)(object); }
 inline const char* GetTitle(void* object) { return SlotOf<GetTitleFn>(object, kGetTitle)(object); }
 inline int Execute(void* object, msModel* model) { return SlotOf<ExecuteFn>(object, kExecute)(object, model); }
+inline int ExecuteWithStackOffset(void* object, msModel* model, unsigned offset) {
+    return CallThiscallWithStackOffset(SlotOf<void*>(object, kExecute), object, model, offset);
+}
 
 // The folder of the running program, where the plug-ins and stand-ins lie.
 std::string ProgramFolder();
