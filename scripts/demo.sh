@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh native
 cmake --preset native >/dev/null
-cmake --build --preset native --target qevhost >/dev/null
+cmake --build --preset native --target qevhost qev >/dev/null
 
 host=build/native/bin/qevhost
 example=examples/sample_model.json
@@ -58,3 +58,19 @@ print(f"reports: {demo}/export-report.json, {demo}/import-summary.json, {demo}/i
 print("the imported model equals the example: " + ("yes" if same else "NO"))
 sys.exit(0 if same else 1)
 PY
+
+# The same file to glTF and back with qev convert: the Khronos validator checks
+# the .glb, and the QEV written back from it must equal the exported file.
+qev=build/native/bin/qev
+rm -f "$demo/sample.glb" "$demo/sample-back.qev"
+"$qev" convert "$demo/sample.qev" "$demo/sample.glb"
+"$qev" convert "$demo/sample.glb" "$demo/sample-back.qev"
+mkdir -p "$demo/gltf" && cp "$demo/sample.glb" "$demo/gltf/"
+NODE_PATH=node_modules node tests/gltf/validate_gltf.js "$demo/gltf"
+echo "converted $demo/sample.qev -> $demo/sample.glb ($(stat -c %s "$demo/sample.glb") bytes) -> $demo/sample-back.qev"
+if cmp -s "$demo/sample.qev" "$demo/sample-back.qev"; then
+  echo "the QEV converted back from glb equals the exported file: yes"
+else
+  echo "the QEV converted back from glb equals the exported file: NO"
+  exit 1
+fi

@@ -17,6 +17,14 @@ done
 packages=()
 # Everything builds with the native toolchain first (the demo, the native tests).
 packages+=(build-essential cmake libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev python3)
+# qev convert reads and writes glTF with tinygltf; its tests run the Khronos
+# validator, an npm package, under Node.js. Debian's nodejs and npm only where
+# no node and npm are installed (a newer Node.js brings its own npm, and
+# Debian's npm package conflicts with it).
+packages+=(libtinygltf-dev)
+if [ $want_native = 1 ] && ! { command -v node && command -v npm; } >/dev/null 2>&1; then
+  packages+=(nodejs npm)
+fi
 [ $want_fuzz = 1 ] && packages+=(clang libclang-rt-14-dev)
 # The Windows test program builds GoogleTest from its sources with the cross
 # compiler; qevhost.exe uses the header-only JSON library.
@@ -33,7 +41,25 @@ for p in "${packages[@]}"; do
   status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
   [ "$status" = "install ok installed" ] || missing+=("$p")
 done
-[ $need_arch = 0 ] && [ ${#missing[@]} = 0 ] && exit 0
+
+# npm packages pinned in package.json and package-lock.json (the glTF validator
+# and the viewer's tools): installed into node_modules when it is missing or
+# older than the lock file. npm ci replaces node_modules as a whole, so the
+# block stays the same whoever needs the packages.
+install_npm_packages() {
+  [ $want_native = 1 ] || return 0
+  local root
+  root=$(cd "$(dirname "$0")/.." && pwd)
+  if [ ! -d "$root/node_modules" ] || [ "$root/package-lock.json" -nt "$root/node_modules" ]; then
+    echo "setup: npm ci"
+    (cd "$root" && npm ci --no-audit --no-fund --loglevel=error && touch node_modules)
+  fi
+}
+
+if [ $need_arch = 0 ] && [ ${#missing[@]} = 0 ]; then
+  install_npm_packages
+  exit 0
+fi
 
 # Installing needs root: directly, or through sudo where it exists. Without
 # either, say exactly what root has to run rather than failing on "sudo: not
@@ -57,3 +83,4 @@ fi
 echo "setup: installing ${missing[*]}"
 as_root apt-get update -q
 as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}"
+install_npm_packages
