@@ -2,26 +2,25 @@
 
 #include <cerrno>
 #include <cstring>
-#include <memory>
 
 #include "file_commit.h"
 
-bool WriteWholeFile(const std::string& path, const std::string& bytes, std::string& error) {
-    if (path.size() + 32 > QEV_PENDING_PATH_BUFFER) {
-        error = path + ": path too long";
-        return false;
-    }
-    std::unique_ptr<PendingFile> file(new PendingFile());
-    if (!OpenPendingFile(path.c_str(), file.get())) {
+bool WriteWholeFile(const std::string& path, const void* bytes, size_t size, std::string& error) {
+    PendingFile file;
+    if (!OpenPendingFile(path.c_str(), &file)) {
         error = path + ": cannot write: " + strerror(errno);
         return false;
     }
-    WritePending(file.get(), bytes.data(), bytes.size());
-    if (!CommitPendingFile(file.get())) {
+    WritePending(&file, bytes, size);
+    if (!CommitPendingFile(&file)) {
         error = path + ": cannot write: " + strerror(errno);
         return false;
     }
     return true;
+}
+
+bool WriteWholeFile(const std::string& path, const std::string& bytes, std::string& error) {
+    return WriteWholeFile(path, bytes.data(), bytes.size(), error);
 }
 
 std::string ReplaceExtension(const std::string& path, const std::string& newExtension) {
