@@ -178,18 +178,7 @@ test('bad input gives one line and writes no page', () => {
   assert.match(noBrowser.stderr, /^qev: .*apt-get install chromium\n$/);
 });
 
-// QEV pages need the converter, which older builds of qev lack.
-function qevPagesSkipped(t) {
-  const run = qevRun('view', path.join(work, 'example.qev'), '-o', path.join(work, 'probe.html'));
-  if (run.status !== 0 && /not in this build/.test(run.stderr)) {
-    t.skip('this qev has no glTF converter');
-    return true;
-  }
-  return false;
-}
-
 test('the page of the example model shows its meshes and says the file is whole', async (t) => {
-  if (qevPagesSkipped(t)) return;
   const { page, errors } = await openPage(viewPage(path.join(work, 'example.qev')));
   assert.equal(await page.evaluate(() => window.qevDrawn), 'ok');
   const shown = await drawnPixels(page, null);
@@ -204,7 +193,6 @@ test('the page of the example model shows its meshes and says the file is whole'
 });
 
 test('the page of a damaged file shows what was read whole and says damaged', async (t) => {
-  if (qevPagesSkipped(t)) return;
   const { page, errors } = await openPage(viewPage(path.join(work, 'damaged.qev')));
   assert.equal(await page.evaluate(() => window.qevDrawn), 'ok');
   assert.equal(await page.$eval('#integrity', (line) => line.className), 'integrity damaged');
@@ -217,7 +205,6 @@ test('the page of a damaged file shows what was read whole and says damaged', as
 });
 
 test('qev preview of the example model and of a damaged file, in one call', async (t) => {
-  if (qevPagesSkipped(t)) return;
   const out = path.join(work, 'qev-pictures');
   fs.mkdirSync(out);
   const run = qevRun('preview', path.join(work, 'example.qev'), path.join(work, 'damaged.qev'), '--out-dir', out);

@@ -6,10 +6,11 @@
 #include <iterator>
 
 #include "glb_container.h"
-#include "import_command.h"
+#include "file_facts.h"
+#include "file_reports.h"
 #include "model.h"
-#include "model_glb.h"
-#include "qev_integrity.h"
+#include "model_json.h"
+#include "model_to_gltf.h"
 #include "viewer_header.h"
 
 namespace {
@@ -47,36 +48,37 @@ bool ReadBytes(const std::string& path, std::vector<unsigned char>& bytes, std::
     return true;
 }
 
-// File names are bytes; the page's JSON wants UTF-8, and Latin-1 is what the
-// format's names are read as.
-std::string Latin1ToUtf8(const std::string& bytes) {
-    std::string text;
-    for (unsigned char c : bytes) {
-        if (c < 0x80) {
-            text += static_cast<char>(c);
-        } else {
-            text += static_cast<char>(0xC0 | c >> 6);
-            text += static_cast<char>(0x80 | (c & 0x3F));
+// The header's integrity line: what qev check says of the file, in one line.
+nlohmann::json IntegrityOf(const FileFacts& facts) {
+    const Problem* firstError = nullptr;
+    for (const Problem& problem : facts.problems) {
+        if (problem.severity == Severity::kError) {
+            firstError = &problem;
+            break;
         }
     }
-    return text;
+    if (!firstError) {
+        std::string text = "whole";
+        if (facts.warnings > 0) text += " (" + IntegritySummary(facts) + ")";
+        return {{"whole", true}, {"text", text}};
+    }
+    std::string text = BlockPrefix(facts, firstError->block) + firstError->message;
+    if (firstError->code != "damaged") text = "damaged: " + text;
+    return {{"whole", false}, {"text", text}};
 }
 
+// The model is what the importer reads of the file, damaged or not, read once
+// by the same code qev check uses.
 bool LoadQev(const std::string& path, ViewSource& source, std::string& error) {
-    QevIntegrity integrity;
-    if (!CheckQevIntegrity(path, integrity, error)) return false;
-    msModel model;
-    if (ImportQevFile(&model, path.c_str()) != 0) {
-        error = path + ": cannot open: " + strerror(errno);
-        return false;
-    }
-    if (!MakeModelGlb(model, source.glb, error)) {
+    FileFacts facts;
+    if (!ReadFileFacts(path, facts, error)) return false;
+    if (!ModelToGlb(*facts.model, GltfOptions(), source.glb, error)) {
         error = path + ": " + error;
         return false;
     }
     source.header["format"] = "qev";
-    source.header["version"] = integrity.version;
-    source.header["integrity"] = {{"whole", integrity.whole}, {"text", integrity.text}};
+    source.header["version"] = facts.version;
+    source.header["integrity"] = IntegrityOf(facts);
     return true;
 }
 
@@ -84,7 +86,7 @@ bool LoadQev(const std::string& path, ViewSource& source, std::string& error) {
 
 bool LoadViewSource(const std::string& path, ViewSource& source, std::string& error) {
     source = ViewSource();
-    source.header["file"] = Latin1ToUtf8(BaseName(path));
+    source.header["file"] = qevmodel::Latin1ToUtf8(BaseName(path));
     const std::string extension = Extension(path);
     bool loaded = false;
     if (extension == "qev") {
