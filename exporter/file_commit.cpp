@@ -1,6 +1,7 @@
 #include "file_commit.h"
 
 #include <stdlib.h>
+#include <string.h>
 
 #include "file_commit_platform.h"
 
@@ -16,6 +17,14 @@ void ReleaseMemory(PendingFile* file) {
 }
 
 }  // namespace
+
+char* filecommit::CopyOf(const char* text, size_t length) {
+    char* copy = static_cast<char*>(malloc(length + 1));
+    if (!copy) return nullptr;
+    memcpy(copy, text, length);
+    copy[length] = '\0';
+    return copy;
+}
 
 PendingFile::~PendingFile() { AbandonPendingFile(this); }
 

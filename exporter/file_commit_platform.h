@@ -4,9 +4,14 @@
 #ifndef QEV_FILE_COMMIT_PLATFORM_H
 #define QEV_FILE_COMMIT_PLATFORM_H
 
+#include <stddef.h>
 #include <stdio.h>
 
 namespace filecommit {
+
+// A copy of length bytes of text with a terminator, on the heap; null when
+// memory is short.
+char* CopyOf(const char* text, size_t length);
 
 enum TargetKind {
     kTargetMissing,        // nothing of that name yet: the save creates it

@@ -19,14 +19,6 @@ const int kMaxLinkHops = 40;
 // tries get past it without ever touching it.
 const int kTempNameAttempts = 16;
 
-char* CopyOf(const char* text, size_t length) {
-    char* copy = static_cast<char*>(malloc(length + 1));
-    if (!copy) return nullptr;
-    memcpy(copy, text, length);
-    copy[length] = '\0';
-    return copy;
-}
-
 // The length of path's folder part including its last '/', 0 for none.
 size_t FolderLength(const char* path) {
     const char* slash = strrchr(path, '/');

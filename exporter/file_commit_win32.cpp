@@ -12,14 +12,6 @@
 namespace filecommit {
 namespace {
 
-char* CopyOf(const char* text, size_t length) {
-    char* copy = static_cast<char*>(malloc(length + 1));
-    if (!copy) return nullptr;
-    memcpy(copy, text, length);
-    copy[length] = '\0';
-    return copy;
-}
-
 // The folder part of path without its last separator ("." for none), as
 // GetTempFileNameA takes it.
 char* FolderOf(const char* path) {
