@@ -11,6 +11,7 @@ namespace bench {
 
 // Benchmark names, shared by the registrations and the summary.
 extern const char* const kExportIoFloor;
+extern const char* const kExportDurableIoFloor;  // the raw I/O floor with the fsync the export makes
 extern const char* const kExportHostFloor;
 extern const char* const kExportCommand;
 extern const char* const kImportIoFloor;

@@ -1,108 +1,67 @@
 #include "file_commit.h"
 
-#include <errno.h>
-#include <fcntl.h>
-#include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
-#ifdef _WIN32
-#include <io.h>
-#include <process.h>
-#include <sys/stat.h>
-#include <windows.h>
-#else
-#include <unistd.h>
-#endif
+#include "file_commit_platform.h"
 
 namespace {
 
-// A stale temporary file of an interrupted run may hold a name; a few more
-// tries get past it without ever touching it.
-const int kTempNameAttempts = 16;
-
-unsigned ProcessId() {
-#ifdef _WIN32
-    return (unsigned)_getpid();
-#else
-    return (unsigned)getpid();
-#endif
-}
-
-// Creates the file only if no file of that name exists, so nothing but our
-// own new file is ever opened for writing. Returns a descriptor or -1.
-int CreateExclusive(const char* path) {
-#ifdef _WIN32
-    return _open(path, _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY, _S_IREAD | _S_IWRITE);
-#else
-    int flags = O_CREAT | O_EXCL | O_WRONLY;
-#ifdef O_CLOEXEC
-    flags |= O_CLOEXEC;
-#endif
-    return open(path, flags, 0666);
-#endif
-}
-
-FILE* StreamOn(int descriptor) {
-#ifdef _WIN32
-    return _fdopen(descriptor, "wb");
-#else
-    return fdopen(descriptor, "wb");
-#endif
-}
-
-void CloseDescriptor(int descriptor) {
-#ifdef _WIN32
-    _close(descriptor);
-#else
-    close(descriptor);
-#endif
-}
-
-// Puts source in place of target in one step; an existing target is replaced.
-bool ReplaceFile(const char* source, const char* target) {
-#ifdef _WIN32
-    return MoveFileExA(source, target, MOVEFILE_REPLACE_EXISTING) != 0;
-#else
-    return rename(source, target) == 0;
-#endif
+void ReleaseMemory(PendingFile* file) {
+    free(file->szTarget);
+    free(file->szTemp);
+    free(file->buffer);
+    file->szTarget = nullptr;
+    file->szTemp = nullptr;
+    file->buffer = nullptr;
 }
 
 }  // namespace
 
+char* filecommit::CopyOf(const char* text, size_t length) {
+    char* copy = static_cast<char*>(malloc(length + 1));
+    if (!copy) return nullptr;
+    memcpy(copy, text, length);
+    copy[length] = '\0';
+    return copy;
+}
+
+PendingFile::~PendingFile() { AbandonPendingFile(this); }
+
 bool OpenPendingFile(const char* targetPath, PendingFile* file) {
-    file->stream = nullptr;
-    file->failed = true;
-    file->szTarget[0] = '\0';
-    file->szTemp[0] = '\0';
+    AbandonPendingFile(file);
     if (!targetPath || !targetPath[0]) return false;
 
-    const size_t targetLength = strlen(targetPath);
-    if (targetLength >= sizeof(file->szTarget)) return false;
-    memcpy(file->szTarget, targetPath, targetLength + 1);
-
-    const unsigned pid = ProcessId();
-    for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
-        // Beside the target, so the final rename stays within one folder and
-        // one filesystem.
-        const int written = snprintf(file->szTemp, sizeof(file->szTemp), "%s.%u-%d.tmp", targetPath, pid, attempt);
-        if (written < 0 || (size_t)written >= sizeof(file->szTemp)) return false;
-
-        const int descriptor = CreateExclusive(file->szTemp);
-        if (descriptor < 0) {
-            if (errno == EEXIST) continue;
-            return false;  // no such folder, no permission: the path cannot be opened
-        }
-        file->stream = StreamOn(descriptor);
-        if (!file->stream) {
-            CloseDescriptor(descriptor);
-            remove(file->szTemp);
-            return false;
-        }
-        setvbuf(file->stream, file->buffer, _IOFBF, sizeof(file->buffer));
-        file->failed = false;
-        return true;
+    // Everything that can fail without touching the disk comes first, so a
+    // refusal leaves nothing behind.
+    file->buffer = static_cast<char*>(malloc(QEV_WRITE_BUFFER));
+    if (file->buffer) file->szTarget = filecommit::ResolveTarget(targetPath);
+    if (!file->szTarget) {
+        ReleaseMemory(file);
+        return false;
     }
-    return false;
+    const filecommit::TargetKind kind = filecommit::InspectTarget(file->szTarget);
+    if (kind == filecommit::kTargetRefused) {
+        ReleaseMemory(file);
+        return false;
+    }
+    file->targetExists = kind == filecommit::kTargetWritableFile;
+
+    const filecommit::TempOutcome outcome =
+        filecommit::CreateTempBeside(file->szTarget, file->targetExists, &file->szTemp, &file->stream);
+    if (outcome == filecommit::kFolderRefusesNewFiles && file->targetExists) {
+        // A plain write would still succeed here; so does the save, without
+        // the protection of the temporary file.
+        file->stream = filecommit::OpenInPlace(file->szTarget);
+        file->inPlace = file->stream != nullptr;
+    }
+    if (!file->stream) {
+        ReleaseMemory(file);
+        return false;
+    }
+    setvbuf(file->stream, file->buffer, _IOFBF, QEV_WRITE_BUFFER);
+    file->failed = false;
+    return true;
 }
 
 void WritePending(PendingFile* file, const void* bytes, size_t size) {
@@ -114,9 +73,31 @@ bool CommitPendingFile(PendingFile* file) {
     if (!file->stream) return false;
     bool complete = !file->failed;
     if (fflush(file->stream) != 0 || ferror(file->stream)) complete = false;
+    // The bytes reach the disk before the name does: after a power loss the
+    // target holds either its old bytes or all of the new ones.
+    if (complete && !filecommit::FlushToDisk(file->stream)) complete = false;
     if (fclose(file->stream) != 0) complete = false;
     file->stream = nullptr;
-    if (complete && ReplaceFile(file->szTemp, file->szTarget)) return true;
-    remove(file->szTemp);
-    return false;
+
+    bool placed = complete;
+    if (!file->inPlace) {
+        if (complete) placed = filecommit::PutInPlace(file->szTemp, file->szTarget, file->targetExists);
+        if (!placed) filecommit::RemoveFile(file->szTemp);
+    }
+    file->failed = true;
+    file->inPlace = false;
+    ReleaseMemory(file);
+    return placed;
+}
+
+void AbandonPendingFile(PendingFile* file) {
+    if (file->stream) {
+        fclose(file->stream);
+        file->stream = nullptr;
+        if (!file->inPlace) filecommit::RemoveFile(file->szTemp);
+    }
+    file->failed = true;
+    file->inPlace = false;
+    file->targetExists = false;
+    ReleaseMemory(file);
 }

@@ -144,6 +144,7 @@ void WriteMesh(msMesh* mesh, PendingFile* file) {
     for (int32_t j = 0; j < numVertices && !file->failed; ++j) {
         if (!WriteVertex(mesh, j, file)) return;
     }
+    if (file->failed) return;  // nothing more is asked of the host once the file is lost
 
     const int32_t numTriangles = msMesh_GetTriangleCount(mesh);
     if (numTriangles < 0) {
@@ -154,6 +155,7 @@ void WriteMesh(msMesh* mesh, PendingFile* file) {
     for (int32_t k = 0; k < numTriangles && !file->failed; ++k) {
         if (!WriteTriangle(mesh, k, file)) return;
     }
+    if (file->failed) return;
 
     WriteMeshTail(mesh, file);
 }

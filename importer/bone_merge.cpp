@@ -25,9 +25,14 @@ int32_t FindOrAddBone(msModel* model, const char* name, const float position[3],
 // it are still merged.
 bool FindOrAddBones(QevReader* reader, msModel* model, int32_t version, IndexList* hostIndexOfFileBone) {
     int32_t numBones = 0;
+    reader->place.block = -1;
+    reader->place.geostate = -1;
+    QevReader_At(reader, QEV_PLACE_BONE_COUNT, -1, 0);
     if (!QevReader_ReadI32(reader, &numBones)) return true;
+    QevReader_Notify(reader, nullptr, 0, numBones);
     for (int32_t b = 0; b < numBones; ++b) {
         char boneName[qev::kMaxBoneName + 1];
+        QevReader_At(reader, QEV_PLACE_BONE, b, numBones);
         if (!QevReader_ReadName(reader, boneName, sizeof(boneName))) return true;
         float pose[6] = {0, 0, 0, 0, 0, 0};  // version 1 carries no pose: added bones sit at zero
         if (qev::HasBonePose(version)) {
@@ -45,6 +50,7 @@ bool FindOrAddBones(QevReader* reader, msModel* model, int32_t version, IndexLis
             return false;
         }
         IndexList_Push(hostIndexOfFileBone, hostIndex);
+        QevReader_Notify(reader, reader->name, reader->nameLength, hostIndex);
     }
     return true;
 }

@@ -35,10 +35,26 @@ int RunImportCommand(msModel* model) {
     return ImportQevFile(model, szFile);
 }
 
+int ImportQevFile(msModel* model, const char* path) { return ImportQevFileObserved(model, path, nullptr, nullptr); }
+
+namespace {
+
+void FillOutcome(const QevReader* reader, QevReadOutcome* outcome) {
+    outcome->readWhole = !reader->spent;
+    outcome->stoppedEarly = reader->stoppedEarly;
+    outcome->stopPlace = reader->stopPlace;
+    outcome->stopOffset = QevReader_Offset(reader);
+    outcome->failedReadStart = reader->failedReadStart;
+    outcome->endOffset = QevReader_Offset(reader);
+}
+
+}  // namespace
+
 // A file that ends early is no error: whatever was read whole stays in the
 // model and the result is 0, as for a complete file. A host that refuses an
 // item ends the reading the same way, but that is a failure: -1.
-int ImportQevFile(msModel* model, const char* path) {
+int ImportQevFileObserved(msModel* model, const char* path, const QevReadObserver* observer,
+                          QevReadOutcome* outcome) {
     if (!model || !path) return -1;
     FILE* file = fopen(path, "rb");
     if (!file) return -1;
@@ -50,16 +66,25 @@ int ImportQevFile(msModel* model, const char* path) {
     }
     QevReader* reader = new (readerMemory) QevReader;
     QevReader_Init(reader, file);
+    reader->observer = observer;
     IndexList meshTable;  // host index of each mesh block's mesh, for the bone merge
     IndexList_Init(&meshTable);
 
     int32_t version = 0;
     int32_t numMeshes = 0;
     bool hostAccepted = true;
-    if (QevReader_ReadI32(reader, &version) && QevReader_ReadI32(reader, &numMeshes))
-        hostAccepted = ReadMeshBlocks(reader, model, version, numMeshes, &meshTable);
+    QevReader_At(reader, QEV_PLACE_VERSION, -1, 0);
+    if (QevReader_ReadI32(reader, &version)) {
+        QevReader_Notify(reader, nullptr, 0, version);
+        QevReader_At(reader, QEV_PLACE_MESH_COUNT, -1, 0);
+        if (QevReader_ReadI32(reader, &numMeshes)) {
+            QevReader_Notify(reader, nullptr, 0, numMeshes);
+            hostAccepted = ReadMeshBlocks(reader, model, version, numMeshes, &meshTable);
+        }
+    }
     // Also after a refusal: the bones are then not read, and nothing is merged.
     if (!MergeBones(reader, model, version, &meshTable)) hostAccepted = false;
+    if (outcome) FillOutcome(reader, outcome);
 
     fclose(file);
     IndexList_Release(&meshTable);

@@ -72,33 +72,48 @@ bool AddTriangle(msMesh* mesh, const unsigned char* record) {
     return true;
 }
 
+// A count field at the current place, handed to the observer once read whole.
+bool ReadCount(QevReader* reader, QevPlaceKind kind, int32_t* count) {
+    QevReader_At(reader, kind, -1, 0);
+    if (!QevReader_ReadI32(reader, count)) return false;
+    QevReader_Notify(reader, nullptr, 0, *count);
+    return true;
+}
+
 bool ReadTriangles(QevReader* reader, msMesh* mesh, int32_t numTriangles, bool* hostRefused) {
     unsigned char record[qev::kTriangleRecordSize];
     for (int32_t k = 0; k < numTriangles; ++k) {
+        QevReader_At(reader, QEV_PLACE_TRIANGLE, k, numTriangles);
         if (!QevReader_Read(reader, record, sizeof(record))) return false;
         if (!AddTriangle(mesh, record)) return Refused(reader, hostRefused);
+        QevReader_Notify(reader, record, sizeof(record), 0);
     }
     return true;
 }
 
 bool ReadGeostates(QevReader* reader, msModel* model, bool* hostRefused) {
     int32_t numGeostates = 0;
-    if (!QevReader_ReadI32(reader, &numGeostates)) return false;
+    if (!ReadCount(reader, QEV_PLACE_GEOSTATE_COUNT, &numGeostates)) return false;
     for (int32_t g = 0; g < numGeostates; ++g) {
+        reader->place.geostate = g;
         int32_t geostateFaceIndex = 0;
-        if (!QevReader_ReadI32(reader, &geostateFaceIndex)) return false;
+        if (!ReadCount(reader, QEV_PLACE_TRIANGLE_COUNT, &geostateFaceIndex)) return false;
         const int32_t geostateIndex = msModel_AddMesh(model);
         if (geostateIndex < 0) return Refused(reader, hostRefused);
         msMesh* geostateMesh = msModel_GetMeshAt(model, geostateIndex);
         if (!geostateMesh) return Refused(reader, hostRefused);
         if (!ReadTriangles(reader, geostateMesh, geostateFaceIndex, hostRefused)) return false;
     }
+    reader->place.geostate = -1;
     return true;
 }
 
 bool ReadMeshBlock(QevReader* reader, msModel* model, int32_t version, int32_t blockNumber,
                    IndexList* meshTable, bool* hostRefused) {
+    reader->place.block = blockNumber;
+    reader->place.geostate = -1;
     int32_t numVertices = 0;
+    QevReader_At(reader, QEV_PLACE_VERTEX_COUNT, -1, 0);
     if (!QevReader_ReadI32(reader, &numVertices)) return false;
     if (!IndexList_Reserve(meshTable)) {
         QevReader_Stop(reader);
@@ -116,23 +131,28 @@ bool ReadMeshBlock(QevReader* reader, msModel* model, int32_t version, int32_t b
         snprintf(groupName, sizeof(groupName), "group_%i", (int)blockNumber);
         msMesh_SetName(mesh, groupName);
     }
+    QevReader_Notify(reader, nullptr, 0, numVertices);  // the block's mesh is the model's last
     unsigned char record[qev::kVertexRecordSize];
     const size_t recordSize = qev::VertexRecordSize(version);
     for (int32_t j = 0; j < numVertices; ++j) {
+        QevReader_At(reader, QEV_PLACE_VERTEX, j, numVertices);
         if (!QevReader_Read(reader, record, recordSize)) return false;
         if (!AddVertex(mesh, record, version)) return Refused(reader, hostRefused);
+        QevReader_Notify(reader, record, recordSize, 0);
     }
 
     int32_t numTriangles = 0;
-    if (!QevReader_ReadI32(reader, &numTriangles)) return false;
+    if (!ReadCount(reader, QEV_PLACE_TRIANGLE_COUNT, &numTriangles)) return false;
     if (!ReadTriangles(reader, mesh, numTriangles, hostRefused)) return false;
 
     if (qev::HasGeostates(version) && !ReadGeostates(reader, model, hostRefused)) return false;
 
     if (qev::HasMeshName(version)) {
         char groupName[qev::kMaxReadMeshName + 1];
+        QevReader_At(reader, QEV_PLACE_MESH_NAME, -1, 0);
         if (!QevReader_ReadName(reader, groupName, sizeof(groupName))) return false;
         msMesh_SetName(mesh, groupName);
+        QevReader_Notify(reader, reader->name, reader->nameLength, 0);
     }
     return true;
 }

@@ -86,6 +86,8 @@ bool ParseJson(const std::string& text, Json& json, std::string& error) {
     }
 }
 
+void AppendJson(const Json& json, int depth, std::string& out) { Print(json, depth, out); }
+
 std::string PrintJson(const Json& json) {
     std::string out;
     Print(json, 0, out);

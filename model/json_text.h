@@ -26,6 +26,10 @@ bool ParseJson(const std::string& text, Json& json, std::string& error);
 // objects without objects inside stay on one line.
 std::string PrintJson(const Json& json);
 
+// Appends json as PrintJson prints it when it stands at the given depth of
+// nesting (its inner lines indented one step further), without a newline.
+void AppendJson(const Json& json, int depth, std::string& out);
+
 // The shortest text of a float as PrintJson writes it, without the non-finite
 // cases (callers print those as strings).
 std::string ShortestFloatText(float value);

@@ -300,6 +300,50 @@ Json ModelToJson(const msModel& model) {
     return json;
 }
 
+void WriteModelJson(JsonStream& stream, const msModel& model) {
+    stream.BeginObject(!model.meshes.empty() || !model.bones.empty());
+    stream.Key("meshes").BeginArray(true);
+    for (const msMesh& mesh : model.meshes) {
+        stream.BeginObject(!mesh.vertices.empty() || !mesh.triangles.empty());
+        stream.Key("name").Value(Latin1ToUtf8(mesh.name));
+        stream.Key("vertices").BeginArray(true);
+        for (const msVertex& vertex : mesh.vertices) stream.Value(VertexToJson(vertex));
+        stream.End();
+        stream.Key("triangles").BeginArray(true);
+        for (const msTriangle& triangle : mesh.triangles) stream.Value(TriangleToJson(triangle));
+        stream.End();
+        stream.End();
+    }
+    stream.End();
+    stream.Key("bones").BeginArray(true);
+    for (const msBone& bone : model.bones) {
+        Json json = Json::object();
+        json["name"] = Latin1ToUtf8(bone.name);
+        json["position"] = Floats(bone.position, 3);
+        json["rotation"] = Floats(bone.rotation, 3);
+        stream.Value(json);
+    }
+    stream.End();
+    stream.End();
+}
+
+void WriteModelSummaryJson(JsonStream& stream, const msModel& model) {
+    stream.BeginObject(!model.meshes.empty());  // bone names are strings: one line
+    stream.Key("meshes").BeginArray(true);
+    for (const msMesh& mesh : model.meshes) {
+        Json json = Json::object();
+        json["name"] = Latin1ToUtf8(mesh.name);
+        json["vertices"] = mesh.vertices.size();
+        json["triangles"] = mesh.triangles.size();
+        stream.Value(json);
+    }
+    stream.End();
+    stream.Key("bones").BeginArray(false);
+    for (const msBone& bone : model.bones) stream.Value(Latin1ToUtf8(bone.name));
+    stream.End();
+    stream.End();
+}
+
 Json ModelSummaryToJson(const msModel& model) {
     Json meshes = Json::array();
     for (const msMesh& mesh : model.meshes) {

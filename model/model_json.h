@@ -15,6 +15,7 @@
 
 #include <string>
 
+#include "json_stream.h"
 #include "json_text.h"
 #include "model.h"
 
@@ -24,6 +25,11 @@ Json ModelToJson(const msModel& model);
 
 // Mesh names with vertex and triangle counts, and bone names.
 Json ModelSummaryToJson(const msModel& model);
+
+// The same two documents written to a stream item by item, as the next value
+// of the stream: the text is what PrintJson gives for the documents above.
+void WriteModelJson(JsonStream& stream, const msModel& model);
+void WriteModelSummaryJson(JsonStream& stream, const msModel& model);
 
 // Adds the meshes and bones json describes to model. On a schema error returns
 // false with "<field path>: <what is wrong>" and leaves model as it was.

@@ -18,10 +18,13 @@ packages=()
 # Everything builds with the native toolchain first (the demo, the native tests).
 packages+=(build-essential cmake libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev python3)
 # qev convert reads and writes glTF with tinygltf; its tests run the Khronos
-# validator, an npm package, under Node.js. Debian's nodejs and npm only where
-# no node and npm are installed (a newer Node.js brings its own npm, and
-# Debian's npm package conflicts with it).
+# validator, an npm package, under Node.js. The qev viewer is bundled with npm
+# packages at build time; its browser test and qev preview run Debian's
+# Chromium (with a font for the page's text). Debian's nodejs and npm only
+# where they are missing: a newer Node.js brings its own npm, which Debian's
+# npm package conflicts with.
 packages+=(libtinygltf-dev)
+[ $want_native = 1 ] && packages+=(chromium fonts-dejavu-core)
 if [ $want_native = 1 ] && ! { command -v node && command -v npm; } >/dev/null 2>&1; then
   packages+=(nodejs npm)
 fi

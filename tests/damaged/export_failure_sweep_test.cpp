@@ -19,6 +19,7 @@
 #include "child_process.h"
 #include "damaged_support.h"
 #include "export_command.h"
+#include "file_commit.h"
 #include "model.h"
 #include "private_mount.h"
 #include "test_files.h"
@@ -33,18 +34,18 @@ using testsupport::ScratchFolder;
 using testsupport::WriteFile;
 
 // Several meshes (one with a 255-byte name), enough vertices that the file
-// spans several stream buffers, and bones, so a failure can fall in every
-// kind of record.
+// spans six stream buffers (about 420 KB), and bones, so a failure can fall
+// in every kind of record and in fwrite as well as in the final flush.
 msModel RichModel() {
     msModel model;
     for (int m = 0; m < 3; ++m) {
         msMesh& mesh = qevmodel::AddMesh(model, m == 1 ? std::string(255, 'n') : "mesh" + std::to_string(m));
-        for (int i = 0; i < 300; ++i) {
+        for (int i = 0; i < 2200; ++i) {
             msVertex& vertex = mesh.vertices.emplace_back();
             vertex.position[0] = float(i);
             vertex.ex.boneWeights[0] = i % 101;
         }
-        for (int i = 0; i < 60; ++i) mesh.triangles.emplace_back().vertexIndices[1] = uint16_t(i);
+        for (int i = 0; i < 400; ++i) mesh.triangles.emplace_back().vertexIndices[1] = uint16_t(i);
     }
     for (int b = 0; b < 40; ++b) qevmodel::AddBone(model, "bone" + std::to_string(b));
     return model;
@@ -66,13 +67,13 @@ std::string ExportExpectingFailure(const msModel& source, const std::string& tar
     return "";
 }
 
-// Every buffer edge k * BUFSIZ and its neighbours, every 97th byte, and the
-// first and last bytes of the file.
+// Every buffer edge k * QEV_WRITE_BUFFER and its neighbours, every 641st
+// byte, and the first and last bytes of the file.
 std::vector<long> LimitsFor(long fileSize) {
     std::set<long> limits;
     for (long n = 0; n < 16; ++n) limits.insert(n);
-    for (long at = 0; at < fileSize; at += 97) limits.insert(at);
-    for (long edge = BUFSIZ; edge < fileSize + BUFSIZ; edge += BUFSIZ) {
+    for (long at = 0; at < fileSize; at += 641) limits.insert(at);
+    for (long edge = QEV_WRITE_BUFFER; edge < fileSize + QEV_WRITE_BUFFER; edge += QEV_WRITE_BUFFER) {
         for (long d = -1; d <= 1; ++d) limits.insert(edge + d);
     }
     for (long n = 1; n <= 8; ++n) limits.insert(fileSize - n);
@@ -92,7 +93,7 @@ TEST(ExportFailureSweep, UnderEveryFileSizeLimitFailsWithoutTrace) {
         msModel probe = RichModel();
         ASSERT_EQ(ExportQevFile(&probe, target.c_str()), 0);
         fileSize = long(ReadFile(target).size());
-        ASSERT_GT(fileSize, 4L * BUFSIZ);
+        ASSERT_GT(fileSize, 6L * QEV_WRITE_BUFFER);
     }
     const Bytes oldBytes(100, 0xA5);
     ASSERT_TRUE(WriteFile(target, oldBytes));
@@ -140,12 +141,12 @@ TEST(ExportFailureSweep, OnAFullFilesystemAtEveryFillLevelFailsWithoutTrace) {
         [&](std::string* fault) {
             if (!EnterPrivateMountNamespace()) return int(kSkipped);
             // Room for the old target, the filler and less than the new file.
-            if (mount("qevsweep", folder.path().c_str(), "tmpfs", 0, "size=64k") != 0) return int(kSkipped);
-            const msModel model = RichModel();  // about 60 KB
+            if (mount("qevsweep", folder.path().c_str(), "tmpfs", 0, "size=512k") != 0) return int(kSkipped);
+            const msModel model = RichModel();
             const Bytes oldBytes(3000, 0x5A);
             if (!WriteFile(target, oldBytes)) return int(kSetUpFailed);
             const std::string filler = folder.path() + "/filler";
-            for (long freeBytes = 0; freeBytes <= 48 * 1024; freeBytes += 2048) {
+            for (long freeBytes = 0; freeBytes <= 384 * 1024; freeBytes += 16 * 1024) {
                 // Fill the filesystem up, then give back freeBytes.
                 FILE* file = std::fopen(filler.c_str(), "wb");
                 if (!file) return int(kSetUpFailed);

@@ -8,88 +8,21 @@
 #include <sys/resource.h>
 
 #include <chrono>
-#include <climits>
 #include <cstring>
 #include <string>
 
 #include "child_process.h"
 #include "damaged_support.h"
+#include "hostile_files.h"
 #include "host_call_count.h"
 #include "model.h"
 
 namespace {
 
 using damaged::Bytes;
-using damaged::QevWriter;
 
-const size_t kFileSize = 1 << 20;
-
-#if defined(__SANITIZE_ADDRESS__)
-const bool kSanitized = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-const bool kSanitized = true;
-#else
-const bool kSanitized = false;
-#endif
-#else
-const bool kSanitized = false;
-#endif
-
-// Repeats record until the file is kFileSize bytes long (the last copy cut).
-Bytes FillWith(QevWriter head, const Bytes& record) {
-    Bytes bytes = head.bytes();
-    while (bytes.size() < kFileSize) bytes.insert(bytes.end(), record.begin(), record.end());
-    bytes.resize(kFileSize);
-    return bytes;
-}
-
-Bytes I32Bytes(int32_t v) { return QevWriter(v).bytes(); }
-
-// A new mesh per 4 bytes: one block with two billion geostates of no triangles.
-Bytes GeostateMeshes() { return FillWith(QevWriter(3).I32(1).I32(0).I32(0).I32(INT32_MAX), I32Bytes(0)); }
-
-// A new mesh per 8 bytes: empty version-1 mesh blocks.
-Bytes EmptyMeshBlocks() { return FillWith(QevWriter(1).I32(INT32_MAX), QevWriter(0).I32(0).bytes()); }
-
-Bytes Vertices() {
-    QevWriter vertex(2);
-    vertex.BeginMesh(0).Vertex({1, 2, 3}, 1, 2, {0, 1, 2, 3}, {0.5f, 0.25f, 0.25f, 0});
-    Bytes record(vertex.bytes().begin() + 8, vertex.bytes().end());
-    return FillWith(QevWriter(2).I32(INT32_MAX).I32(INT32_MAX), record);
-}
-
-Bytes Triangles() {
-    QevWriter triangle(1);
-    triangle.BeginMesh(0).Triangles(1, 0);
-    Bytes record(triangle.bytes().begin() + 12, triangle.bytes().end());
-    return FillWith(QevWriter(1).I32(1).I32(0).I32(INT32_MAX), record);
-}
-
-// Version-1 bones with distinct names of one to three bytes, as many as fit.
-Bytes DistinctBones() {
-    QevWriter file(1);
-    file.I32(0).I32(INT32_MAX);
-    for (uint32_t n = 0; file.size() < kFileSize; ++n) {
-        std::string name;
-        for (uint32_t rest = n; name.empty() || rest > 0; rest /= 256) name += char(rest % 256);
-        file.Bone(name, {});
-    }
-    Bytes bytes = file.bytes();
-    bytes.resize(kFileSize);
-    return bytes;
-}
-
-// A million one-byte bone records, all without a name: one bone is added and
-// every later record finds it.
-Bytes UnnamedBones() { return FillWith(QevWriter(1).I32(0).I32(INT32_MAX), Bytes{0}); }
-
-struct CostCase {
-    const char* label;
-    Bytes (*file)();
-};
-
-void PrintTo(const CostCase& c, std::ostream* out) { *out << c.label; }
+const size_t kFileSize = damaged::kHostileFileSize;
+const bool kSanitized = damaged::kSanitizedBuild;
 
 struct Cost {
     double seconds = 0;
@@ -138,15 +71,15 @@ bool ImportInChild(const Bytes& bytes, Cost* cost) {
     return true;
 }
 
-class ImportCost : public ::testing::TestWithParam<CostCase> {};
+class ImportCost : public ::testing::TestWithParam<damaged::HostileFile> {};
 
 TEST_P(ImportCost, FastAndBoundedWhateverTheCountsSay) {
-    const Bytes bytes = GetParam().file();
+    const Bytes bytes = GetParam().make();
     ASSERT_EQ(bytes.size(), kFileSize);
     Cost cost;
     ASSERT_TRUE(ImportInChild(bytes, &cost)) << "the importing child died";
     EXPECT_EQ(cost.result, 0);
-    const long limitKiB = long(64 * kFileSize / 1024) + 64 * 1024;
+    const long limitKiB = damaged::MemoryLimitKiB(kFileSize);
     RecordProperty("seconds", std::to_string(cost.seconds));
     RecordProperty("cpu_seconds", std::to_string(cost.cpuSeconds));
     RecordProperty("peak_growth_kib", std::to_string(cost.peakGrowthKiB));
@@ -168,12 +101,9 @@ TEST_P(ImportCost, FastAndBoundedWhateverTheCountsSay) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(OneMebibyte, ImportCost,
-                         ::testing::Values(CostCase{"GeostateMeshes", GeostateMeshes},
-                                           CostCase{"EmptyMeshBlocks", EmptyMeshBlocks},
-                                           CostCase{"Vertices", Vertices}, CostCase{"Triangles", Triangles},
-                                           CostCase{"DistinctBones", DistinctBones},
-                                           CostCase{"UnnamedBones", UnnamedBones}),
-                         [](const ::testing::TestParamInfo<CostCase>& row) { return std::string(row.param.label); });
+INSTANTIATE_TEST_SUITE_P(OneMebibyte, ImportCost, ::testing::ValuesIn(damaged::kHostileFiles),
+                         [](const ::testing::TestParamInfo<damaged::HostileFile>& row) {
+                             return std::string(row.param.label);
+                         });
 
 }  // namespace

@@ -93,7 +93,8 @@ TEST_F(ExportCommand, ExistingLongerTargetIsReplacedWhole) {
 TEST_F(ExportCommand, ForeignFilesBesideTheTargetAreNeverTouched) {
     qevmodel::AddMesh(model, "a");
     const std::string target = folder.File("out.qev");
-    const std::string firstTempName = target + "." + std::to_string(getpid()) + "-0.tmp";
+    char firstTempName[64];
+    snprintf(firstTempName, sizeof(firstTempName), "%s/.qev-%08x-00.tmp", folder.path().c_str(), unsigned(getpid()));
     const Bytes foreign = FromHex("DEADBEEF");
     ASSERT_TRUE(WriteFile(firstTempName, foreign));
 

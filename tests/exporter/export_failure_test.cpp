@@ -13,6 +13,7 @@
 #include "child_process.h"
 #include "export_command.h"
 #include "export_test_support.h"
+#include "file_commit.h"
 #include "private_mount.h"
 
 namespace {
@@ -21,15 +22,16 @@ using namespace exporttest;
 using testsupport::EnterPrivateMountNamespace;
 using testsupport::RunInChild;
 
-// A model whose file spans several stream buffers.
+// A model whose file spans several stream buffers (about 340 KB), so that
+// writes fail in fwrite and not only in the final flush.
 msModel LargeModel() {
     msModel model;
     msMesh& mesh = qevmodel::AddMesh(model, "body");
-    for (int i = 0; i < 400; ++i) {
+    for (int i = 0; i < 5000; ++i) {
         msVertex& vertex = AddVertex(mesh, float(i), 1.0f, 2.0f);
         SetWeights(vertex, 50, 30, 20);
     }
-    for (int i = 0; i < 200; ++i) AddTriangle(mesh, uint16_t(i), uint16_t(i + 1), uint16_t(i + 2));
+    for (int i = 0; i < 1200; ++i) AddTriangle(mesh, uint16_t(i), uint16_t(i + 1), uint16_t(i + 2));
     for (int i = 0; i < 20; ++i) qevmodel::AddBone(model, "bone" + std::to_string(i));
     return model;
 }
@@ -68,7 +70,7 @@ TEST_P(ExportUnderSizeLimit, FailsWithoutTraceAndKeepsTheTarget) {
         msModel probe = LargeModel();
         ASSERT_EQ(ExportQevFile(&probe, target.c_str()), 0);
         fileSize = long(ReadFile(target).size());
-        ASSERT_GT(fileSize, 3 * BUFSIZ);
+        ASSERT_GT(fileSize, 4 * QEV_WRITE_BUFFER);
         remove(target.c_str());
     }
     const long limit = GetParam().fromEnd ? fileSize - GetParam().limit : GetParam().limit;
@@ -100,7 +102,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(SizeLimitCase{"NothingFitsNewFile", 0, false, false},
                       SizeLimitCase{"NothingFitsExistingFile", 0, false, true},
                       SizeLimitCase{"OneByteFits", 1, false, true},
-                      SizeLimitCase{"OneBufferFits", BUFSIZ, false, true},
+                      SizeLimitCase{"OneBufferFits", QEV_WRITE_BUFFER, false, true},
+                      SizeLimitCase{"TwoAndAHalfBuffersFit", 5 * QEV_WRITE_BUFFER / 2, false, true},
                       SizeLimitCase{"AllButTheLastByteFitNewFile", 1, true, false},
                       SizeLimitCase{"AllButTheLastByteFitExistingFile", 1, true, true}),
     [](const ::testing::TestParamInfo<SizeLimitCase>& param) { return std::string(param.param.label); });
@@ -113,7 +116,7 @@ TEST(ExportOnFullFilesystem, FailsWithoutTraceAndKeepsTheTarget) {
         if (mount("qevtmp", folder.path().c_str(), "tmpfs", 0, "size=16k") != 0) return int(kSkipped);
         const Bytes oldBytes(3000, 0x5A);
         if (!WriteFile(target, oldBytes)) return int(kCheckFailed);
-        msModel model = LargeModel();  // about 35 KB, more than the filesystem holds
+        msModel model = LargeModel();  // more than the filesystem holds
         const int report = ReportFrom(model, ExportQevFile(&model, target.c_str()));
         if (report != kFailedAsExpected) return report;
         if (folder.Names() != std::vector<std::string>{"out.qev"} || ReadFile(target) != oldBytes)

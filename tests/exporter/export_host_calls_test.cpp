@@ -2,15 +2,23 @@
 // definitions of the model library's getters in front of the stand-in
 // library: each one records its name and passes the call on, and the name
 // getters can play a host that fills the whole buffer without a terminator.
+// It stands in front of fwrite as well, to see where the first write fails.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "child_process.h"
 #include "export_command.h"
 #include "export_test_support.h"
+#include "file_commit.h"
 #include "win32_standin.h"
 
 namespace {
@@ -20,6 +28,10 @@ int g_depth = 0;  // calls the library makes to itself are not the exporter's
 bool g_unterminatedNames = false;
 std::string g_targetAtDestroy;  // the file whose size msModel_Destroy notes
 long g_targetSizeAtDestroy = -1;
+bool g_watchWrites = false;  // fwrite notes its failures among the calls
+bool g_writeFailed = false;
+size_t g_bytesWritten = 0;  // handed to fwrite before its first failure
+const char kFailedWrite[] = "<failed fwrite>";
 
 struct Nested {
     Nested() { ++g_depth; }
@@ -80,6 +92,19 @@ extern "C" void msBone_GetName(msBone* bone, char* name, int32_t size) {
     static const auto real = Real<void (*)(msBone*, char*, int32_t)>("msBone_GetName");
     Nested nested;
     real(bone, name, size);
+}
+
+extern "C" size_t fwrite(const void* __restrict data, size_t size, size_t count, FILE* __restrict stream) {
+    static const auto real = Real<size_t (*)(const void*, size_t, size_t, FILE*)>("fwrite");
+    const size_t written = real(data, size, count, stream);
+    if (g_watchWrites) {
+        if (written != count) {
+            g_calls.push_back(kFailedWrite);
+            g_writeFailed = true;
+        }
+        if (!g_writeFailed) g_bytesWritten += size * count;
+    }
+    return written;
 }
 
 extern "C" void msModel_Destroy(msModel* model) {
@@ -150,6 +175,72 @@ TEST_F(ExportHostCalls, NamesWithoutTerminatorAreCutAtTheirBounds) {
     const Bytes expected = FromHex("04000000 01000000 00000000 00000000 00000000" + mesh + "01000000" + bone +
                                    "00000000 00000000 00000000 00000000 00000000 00000000");
     EXPECT_EQ(ToHex(ReadFile(folder.File("out.qev"))), ToHex(expected));
+}
+
+// Under a file-size limit at and between multiples of the stream buffer, in a
+// model several buffers long: the write that fails is the one whose bytes
+// need the buffer that reaches past the limit, and after it no record is
+// fetched from the host any more; only the current mesh block's triangle
+// count and name may still be asked for.
+TEST_F(ExportHostCalls, NothingIsFetchedAfterTheFirstFailedWrite) {
+    for (int m = 0; m < 3; ++m) {
+        msMesh& mesh = qevmodel::AddMesh(model, "mesh" + std::to_string(m));
+        for (int i = 0; i < 2000; ++i) AddVertex(mesh, float(i), float(m), 0);
+        for (int i = 0; i < 1500; ++i) AddTriangle(mesh, uint16_t(i), uint16_t(i + 1), uint16_t(i + 2));
+    }
+    for (int b = 0; b < 300; ++b) qevmodel::AddBone(model, "bone" + std::to_string(b));
+    const std::string target = folder.File("out.qev");
+    long fileSize = 0;
+    {
+        msModel probe = model;
+        ASSERT_EQ(ExportQevFile(&probe, target.c_str()), 0);
+        fileSize = long(ReadFile(target).size());
+        ASSERT_GT(fileSize, 8L * QEV_WRITE_BUFFER);
+        remove(target.c_str());
+    }
+    // Past the last buffer edge only the final flush can fail, never fwrite.
+    const long buffer = QEV_WRITE_BUFFER;
+    std::vector<long> limits;
+    for (long edge = 0; edge + buffer < fileSize; edge += buffer) {
+        for (long limit : {edge - 1, edge, edge + 1, edge + buffer / 2, edge + buffer - 1}) {
+            if (limit >= 0 && (limit / buffer + 1) * buffer < fileSize) limits.push_back(limit);
+        }
+    }
+
+    std::string message;
+    const int outcome = testsupport::RunInChild(
+        [&](std::string* fault) {
+            signal(SIGXFSZ, SIG_IGN);  // a write past the limit then fails with EFBIG
+            for (long limit : limits) {
+                const rlimit fileLimit = {rlim_t(limit), rlim_t(fileSize)};
+                if (setrlimit(RLIMIT_FSIZE, &fileLimit) != 0) return 77;
+                msModel copy = model;
+                g_calls.clear();
+                g_bytesWritten = 0;
+                g_writeFailed = false;
+                g_watchWrites = true;
+                const int result = ExportQevFile(&copy, target.c_str());
+                g_watchWrites = false;
+                const std::string at = " with a limit of " + std::to_string(limit) + " bytes";
+                const auto failed = std::find(g_calls.begin(), g_calls.end(), kFailedWrite);
+                if (result != -1 || copy.destroyCalls != 0) *fault = "the export did not fail cleanly" + at;
+                else if (failed == g_calls.end()) *fault = "no fwrite failed" + at;
+                // The failing record is the one that crosses the edge of the
+                // buffer holding the limit; the longest record is a mesh tail.
+                const long edge = (limit / buffer + 1) * buffer;
+                if (fault->empty() && (long(g_bytesWritten) > edge || long(g_bytesWritten) + 4 + 1 + 255 < edge))
+                    *fault = std::to_string(g_bytesWritten) + " bytes written before the failure" + at;
+                // Once a write has failed, nothing more is asked of the host.
+                if (fault->empty() && failed != g_calls.end() && failed + 1 != g_calls.end())
+                    *fault = *(failed + 1) + " asked for after the failed write" + at;
+                if (!fault->empty()) return 1;
+            }
+            return 0;
+        },
+        &message);
+    if (outcome == 77) GTEST_SKIP() << "cannot set a file-size limit";
+    EXPECT_EQ(outcome, 0) << message << " (" << limits.size() << " limits)";
+    EXPECT_GE(limits.size(), 30u);
 }
 
 TEST_F(ExportHostCalls, FailedExportNeverDestroysTheModel) {

@@ -34,6 +34,7 @@ void ImportEach(const std::vector<std::string>& paths) {
             EXPECT_EQ(qevfuzz::ImportAndCheck(bytes.data(), bytes.size(), start), "")
                 << path << (start == qevfuzz::StartModel::kEmpty ? " into an empty model" : " into a model");
         }
+        EXPECT_EQ(qevfuzz::CheckPathAndCompare(bytes.data(), bytes.size()), "") << path << " checked";
     }
 }
 

@@ -112,9 +112,13 @@ std::string Check(const msModel& before, const msModel& after, size_t size) {
 
 }  // namespace
 
-std::string ImportAndCheck(const uint8_t* data, size_t size, StartModel start) {
+const char* HoldInput(const uint8_t* data, size_t size) {
     static InputFile input;
-    const char* path = input.Hold(data, size);
+    return input.Hold(data, size);
+}
+
+std::string ImportAndCheck(const uint8_t* data, size_t size, StartModel start) {
+    const char* path = HoldInput(data, size);
     if (!path) return "cannot hold the input in a file";
 
     static const msModel empty;

@@ -22,6 +22,16 @@ enum class StartModel {
 // was built from bytes the input does not hold. Returns what went wrong, or "".
 std::string ImportAndCheck(const uint8_t* data, size_t size, StartModel start);
 
+// Runs qev's check on the bytes (the import with its observer, and both
+// reports) and checks that the observed import built exactly the model a
+// plain import builds, and that every fact stays within the input. Returns
+// what went wrong, or "".
+std::string CheckPathAndCompare(const uint8_t* data, size_t size);
+
+// The input in a file of its own, overwritten by the next call; nullptr when
+// the bytes cannot be put in place.
+const char* HoldInput(const uint8_t* data, size_t size);
+
 }  // namespace qevfuzz
 
 #endif

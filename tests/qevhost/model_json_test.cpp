@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 
@@ -253,4 +255,50 @@ TEST(ModelJsonPrint, SummaryGivesNamesAndCounts) {
               "  \"bones\": [\"root\"]\n}\n");
 }
 
+
+// The streamed report must print the very text of the document it replaces,
+// including the one-line forms PrintJson chooses for empty and flat parts.
+std::string Streamed(const msModel& model, bool summary) {
+    char* text = nullptr;
+    size_t size = 0;
+    std::FILE* out = open_memstream(&text, &size);
+    qevmodel::JsonStream stream(out);
+    stream.BeginObject(true);
+    stream.Key("result").Value(0);
+    stream.Key("model");
+    if (summary) qevmodel::WriteModelSummaryJson(stream, model);
+    else qevmodel::WriteModelJson(stream, model);
+    stream.End();
+    stream.Finish();
+    std::fclose(out);
+    std::string result(text, size);
+    std::free(text);
+    return result;
+}
+
+std::string Printed(const msModel& model, bool summary) {
+    Json report = Json::object();
+    report["result"] = 0;
+    report["model"] = summary ? qevmodel::ModelSummaryToJson(model) : qevmodel::ModelToJson(model);
+    return qevmodel::PrintJson(report);
+}
+
+TEST(ModelJsonStream, PrintsWhatThePrintedDocumentPrints) {
+    const struct {
+        const char* label;
+        std::string model;
+    } cases[] = {
+        {"empty", "{}"},
+        {"bones only", R"({"bones": [{"name": "a"}, {"name": "b\u00e9"}]})"},
+        {"empty meshes", R"({"meshes": [{"name": "x"}, {}]})"},
+        {"mesh with triangles only", R"({"meshes": [{"triangles": [{"vertices": [1, 2, 3]}]}]})"},
+        {"mixed", R"({"meshes": [{"name": "a", "vertices": [{"position": [1.5, "nan", -0.0]}]}, {"name": "b"}],
+                      "bones": [{"name": "r", "rotation": [0.1, 0, "inf"]}]})"},
+    };
+    for (const auto& c : cases) {
+        const msModel model = ModelFromText(c.model);
+        for (bool summary : {false, true})
+            EXPECT_EQ(Streamed(model, summary), Printed(model, summary)) << c.label << (summary ? " (summary)" : "");
+    }
+}
 }  // namespace

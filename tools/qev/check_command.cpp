@@ -1,3 +1,3 @@
-#include "qev_commands.h"
+#include "file_commands.h"
 
-int RunCheckCommand(const Arguments&) { return UsageError("'check' is not available in this build yet"); }
+int RunCheckCommand(const Arguments& args) { return RunFileCommand(FileCommand::kCheck, args); }

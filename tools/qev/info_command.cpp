@@ -1,3 +1,3 @@
-#include "qev_commands.h"
+#include "file_commands.h"
 
-int RunInfoCommand(const Arguments&) { return UsageError("'info' is not available in this build yet"); }
+int RunInfoCommand(const Arguments& args) { return RunFileCommand(FileCommand::kInfo, args); }

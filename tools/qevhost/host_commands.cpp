@@ -8,9 +8,10 @@
 namespace qevhost {
 
 using qevmodel::Json;
+using qevmodel::JsonStream;
 using qevmodel::Latin1ToUtf8;
-using qevmodel::ModelSummaryToJson;
-using qevmodel::ModelToJson;
+using qevmodel::WriteModelJson;
+using qevmodel::WriteModelSummaryJson;
 using qevmodel::PrintJson;
 using qevmodel::ReadModelFile;
 
@@ -116,17 +117,23 @@ HostOutcome RunPlugInCommand(const HostOptions& options) {
     library.destroyPlugIn(plugIn);
     UnloadPlugInLibrary(library);
 
-    Json report = Json::object();
-    report["result"] = result;
-    report["destroy_calls"] = model.destroyCalls;
-    report["dialogs"] = DialogsToJson();
-    report["message_boxes"] = MessageBoxesToJson();
-    report["model"] = options.summary ? ModelSummaryToJson(model) : ModelToJson(model);
+    // Written as a stream: a model of a million meshes must not be held a
+    // second time as one JSON document.
+    JsonStream report(stdout);
+    report.BeginObject(true);
+    report.Key("result").Value(result);
+    report.Key("destroy_calls").Value(model.destroyCalls);
+    report.Key("dialogs").Value(DialogsToJson());
+    report.Key("message_boxes").Value(MessageBoxesToJson());
+    report.Key("model");
+    if (options.summary) WriteModelSummaryJson(report, model);
+    else WriteModelJson(report, model);
+    report.End();
+    report.Finish();
 
     HostOutcome outcome;
     outcome.exitStatus = result == 0 ? kExecuteSucceeded : kExecuteFailed;
-    outcome.report = PrintJson(report);
-    return outcome;
+    return outcome;  // the report is out already
 }
 
 }  // namespace

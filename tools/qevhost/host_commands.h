@@ -13,7 +13,7 @@ enum ExitStatus { kExecuteSucceeded = 0, kExecuteFailed = 1, kHostError = 2 };
 
 struct HostOutcome {
     int exitStatus = kHostError;
-    std::string report;  // the JSON report, when the plug-in ran (or info)
+    std::string report;  // the JSON report of info or help; a plug-in's run writes its own to stdout
     std::string error;   // one line, for kHostError
 };
 
