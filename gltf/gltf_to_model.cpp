@@ -597,9 +597,12 @@ bool GltfFileToModel(const std::string& path, const GltfOptions& options, msMode
                     std::to_string(declared);
             return false;
         }
-        chunk = {mappedBytes + offset, (size_t)declared};
         json["buffers"][0]["uri"] = kBinChunkUri;
-        json["buffers"][0]["byteLength"] = 1;
+        // Without a valid byteLength tinygltf refuses the buffer by its own rule.
+        if (length.is_number_unsigned()) {
+            chunk = {mappedBytes + offset, (size_t)declared};
+            json["buffers"][0]["byteLength"] = 1;
+        }
     }
     tinygltf::Model document;
     tinygltf::TinyGLTF loader;

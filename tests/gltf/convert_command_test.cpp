@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "gltf_test_support.h"
+#include "model_to_gltf.h"
 #include "test_files.h"
 
 using gltftest::Bytes;
@@ -46,6 +47,30 @@ TEST(ConvertCommand, AFailedConversionLeavesAnExistingFileUntouchedAndNothingBes
     EXPECT_EQ(errors.rfind("qev: " + folder.File("bad.glb") + ": not a readable .glb: ", 0), 0u) << errors;
     EXPECT_EQ(ReadFile(folder.File("out.qev")), old);
     EXPECT_EQ(folder.Names(), (std::vector<std::string>{"bad.glb", "out.qev"}));
+}
+
+// A .glb's BIN chunk is read where the file lies: a file cut inside it is
+// refused by name, whatever part is missing, and nothing is written.
+TEST(ConvertCommand, AGlbCutInsideItsBinChunkIsRefusedNamingIt) {
+    ScratchFolder folder;
+    std::vector<unsigned char> glb;
+    std::string error;
+    ASSERT_TRUE(ModelToGlb(gltftest::RichModel(1), GltfOptions(), glb, error)) << error;
+    const uint32_t jsonLength = glb[12] | (glb[13] << 8) | (glb[14] << 16) | ((uint32_t)glb[15] << 24);
+    const size_t binStart = 20 + jsonLength + 8, binLength = glb.size() - binStart;
+    for (size_t kept : {binLength - 1, binLength / 2, (size_t)1}) {
+        SCOPED_TRACE(kept);
+        ASSERT_TRUE(WriteFile(folder.File("cut.glb"), Bytes(glb.begin(), glb.begin() + binStart + kept)));
+        std::string errors;
+        EXPECT_EQ(RunQev({"convert", folder.File("cut.glb"), folder.File("out.qev")}, &errors), 1);
+        EXPECT_EQ(errors, "qev: " + folder.File("cut.glb") + ": not a readable .glb: the BIN chunk holds " +
+                              std::to_string(kept) + " bytes where buffers/0 needs " + std::to_string(binLength) +
+                              "\n");
+        EXPECT_EQ(folder.Names(), (std::vector<std::string>{"cut.glb"}));
+    }
+    ASSERT_TRUE(WriteFile(folder.File("whole.glb"), Bytes(glb.begin(), glb.end())));
+    EXPECT_EQ(RunQev({"convert", folder.File("whole.glb"), folder.File("out.qev")}), 0);
+    EXPECT_EQ(ReadFile(folder.File("out.qev")), gltftest::ExportBytes(gltftest::RichModel(1)));
 }
 
 TEST(ConvertCommand, WarningsGoToStandardErrorAndDoNotFail) {
