@@ -13,6 +13,7 @@
 #include "file_commit.h"
 #include "gltf_to_model.h"
 #include "import_command.h"
+#include "json_stream.h"
 #include "long_mesh_names.h"
 #include "model_json.h"
 #include "model_to_gltf.h"
@@ -65,14 +66,18 @@ bool WriteGltfCommitted(const msModel& model, const std::string& path, bool bina
     return true;
 }
 
-bool WriteCommitted(const std::string& path, const void* bytes, size_t size, std::string& error) {
-    std::unique_ptr<PendingFile> file(new PendingFile());
-    if (!OpenPendingFile(path.c_str(), file.get())) {
+// The model JSON printed item by item into the pending file, so a large model
+// is not held a second time as one document; the commit sees any failed write
+// through the stream's error flag.
+bool WriteJsonCommitted(const msModel& model, const std::string& path, std::string& error) {
+    PendingFile file;
+    if (!OpenPendingFile(path.c_str(), &file)) {
         error = "cannot create a file beside " + path;
         return false;
     }
-    WritePending(file.get(), bytes, size);
-    if (!CommitPendingFile(file.get())) {
+    qevmodel::JsonStream stream(file.stream);
+    qevmodel::WriteModelJson(stream, model);
+    if (!CommitPendingFile(&file)) {
         error = "cannot write " + path;
         return false;
     }
@@ -138,10 +143,8 @@ bool WriteModelAny(msModel& model, const std::string& path, ModelFormat format, 
             return false;
         }
         return true;
-    case ModelFormat::Json: {
-        const std::string text = qevmodel::PrintJson(qevmodel::ModelToJson(model));
-        return WriteCommitted(path, text.data(), text.size(), error);
-    }
+    case ModelFormat::Json:
+        return WriteJsonCommitted(model, path, error);
     case ModelFormat::Glb:
         return WriteGltfCommitted(model, path, true, options, error);
     case ModelFormat::Gltf:
