@@ -25,7 +25,7 @@ struct GltfFault {
 [[noreturn]] void Fail(const std::string& pointer, const std::string& message);
 
 // The bytes of one buffer: its own data, or for a .glb read from its file
-// the BIN chunk as read from the file, so that it is never copied again.
+// the BIN chunk as mapped from the file, so that it is never copied.
 struct BufferBytes {
     const unsigned char* data = nullptr;
     size_t size = 0;

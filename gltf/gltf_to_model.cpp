@@ -4,8 +4,8 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <sys/mman.h>
 
 #include <nlohmann/json.hpp>
 
@@ -463,8 +463,8 @@ bool ReadLoadedDocument(const tinygltf::Model& document, const gltfqev::Document
 
 // A .glb read from its file: tinygltf gets the JSON chunk alone, with a
 // one-byte stand-in for the BIN chunk's buffer, and the accessors read the
-// chunk where the file was read into memory, neither copied again nor zeroed
-// first.
+// chunk where the file is mapped. Its bytes are neither copied nor zeroed
+// first, and pages of the file are shared with the system's cache.
 const char kBinChunkUri[] = "qev-glb-bin-chunk";
 
 bool IsBinChunk(const std::string& path) {
@@ -482,25 +482,24 @@ bool StandInOrFile(std::vector<unsigned char>* out, std::string* error, const st
     return true;
 }
 
-// The whole file read into memory that is not zeroed first. Read rather than
-// mapped: a file cut short by another program while it is converted then
-// reads short and gives an error, where a mapped page past the new end would
-// stop the process.
-class WholeFile {
+// The whole file mapped read-only; unmapped when it goes.
+class MappedFile {
 public:
-    WholeFile() = default;
-    WholeFile(const WholeFile&) = delete;
-    WholeFile& operator=(const WholeFile&) = delete;
-    ~WholeFile() { free(bytes_); }
-    bool Read(FILE* file, size_t size) {
-        if (size == 0 || fseeko(file, 0, SEEK_SET) != 0) return false;
-        bytes_ = static_cast<unsigned char*>(malloc(size));
-        return bytes_ && fread(bytes_, 1, size, file) == size;
+    ~MappedFile() {
+        if (bytes_) munmap(bytes_, size_);
     }
-    const unsigned char* Bytes() const { return bytes_; }
+    bool Map(int descriptor, size_t size) {
+        if (size == 0) return false;
+        void* at = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, descriptor, 0);
+        if (at == MAP_FAILED) return false;
+        bytes_ = at, size_ = size;
+        return true;
+    }
+    const unsigned char* Bytes() const { return static_cast<const unsigned char*>(bytes_); }
 
 private:
-    unsigned char* bytes_ = nullptr;
+    void* bytes_ = nullptr;
+    size_t size_ = 0;
 };
 
 uint32_t U32At(const unsigned char* p) {
@@ -571,17 +570,17 @@ bool GltfFileToModel(const std::string& path, const GltfOptions& options, msMode
         error = "not a readable .glb: its JSON chunk is missing or cut short";
         return false;
     }
-    WholeFile whole;
-    const bool isRead = whole.Read(file, (size_t)fileSize);
+    MappedFile mapped;
+    const bool isMapped = mapped.Map(fileno(file), (size_t)fileSize);
     fclose(file);
-    if (!isRead) {
+    if (!isMapped) {
         error = "cannot read";
         return false;
     }
-    const unsigned char* fileBytes = whole.Bytes();
-    const bool haveBin = 20 + jsonLength + 8 <= fileSize && U32At(fileBytes + 20 + jsonLength + 4) == 0x004E4942u;
+    const unsigned char* mappedBytes = mapped.Bytes();
+    const bool haveBin = 20 + jsonLength + 8 <= fileSize && U32At(mappedBytes + 20 + jsonLength + 4) == 0x004E4942u;
     nlohmann::json json =
-        nlohmann::json::parse(fileBytes + 20, fileBytes + 20 + jsonLength, nullptr, false);
+        nlohmann::json::parse(mappedBytes + 20, mappedBytes + 20 + jsonLength, nullptr, false);
     if (json.is_discarded() || !json.is_object()) {
         error = "not a readable .glb: its JSON chunk is not a JSON object";
         return false;
@@ -592,7 +591,7 @@ bool GltfFileToModel(const std::string& path, const GltfOptions& options, msMode
         const uint64_t offset = 20 + jsonLength + 8;
         const nlohmann::json& length = json["buffers"][0]["byteLength"];
         const uint64_t declared = length.is_number_unsigned() ? length.get<uint64_t>() : 0;
-        const uint64_t held = std::min<uint64_t>(U32At(fileBytes + 20 + jsonLength), fileSize - offset);
+        const uint64_t held = std::min<uint64_t>(U32At(mappedBytes + 20 + jsonLength), fileSize - offset);
         if (declared > held) {
             error = "not a readable .glb: the BIN chunk holds " + std::to_string(held) + " bytes where buffers/0 needs " +
                     std::to_string(declared);
@@ -601,7 +600,7 @@ bool GltfFileToModel(const std::string& path, const GltfOptions& options, msMode
         json["buffers"][0]["uri"] = kBinChunkUri;
         // Without a valid byteLength tinygltf refuses the buffer by its own rule.
         if (length.is_number_unsigned()) {
-            chunk = {fileBytes + offset, (size_t)declared};
+            chunk = {mappedBytes + offset, (size_t)declared};
             json["buffers"][0]["byteLength"] = 1;
         }
     }

@@ -29,8 +29,8 @@
 bool GltfToModel(const std::vector<unsigned char>& bytes, const std::string& baseDir, const GltfOptions& options,
                  msModel& model, std::vector<std::string>& warnings, std::string& error);
 
-// The same from a file: a .glb is read into memory once and its BIN chunk
-// read where it lies, neither copied again nor held in memory twice.
+// The same from a file: a .glb's BIN chunk is read where the file is mapped,
+// neither copied into a buffer nor held in memory twice.
 bool GltfFileToModel(const std::string& path, const GltfOptions& options, msModel& model,
                      std::vector<std::string>& warnings, std::string& error);
 

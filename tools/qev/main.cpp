@@ -1,6 +1,9 @@
 // qev: inspect, check, convert and show QEV model files.
+#include <csignal>
 #include <cstdio>
 #include <cstring>
+
+#include <unistd.h>
 
 #include "qev_commands.h"
 
@@ -20,6 +23,16 @@ const Command kCommands[] = {
     {"preview", RunPreviewCommand, "qev preview FILE... [-o OUT.png | --out-dir DIR] [--size WxH]"},
 };
 
+// A .glb is read where the system maps it. If another program cuts the file
+// short meanwhile, touching a page past its new end raises SIGBUS: say so in
+// one line and fail, rather than die without a word.
+void FileCutWhileRead(int) {
+    static const char kMessage[] = "qev: a file was cut short by another program while qev read it\n";
+    ssize_t ignored = write(STDERR_FILENO, kMessage, sizeof(kMessage) - 1);
+    (void)ignored;
+    _exit(1);
+}
+
 void PrintUsage(FILE* to) {
     fputs("usage:\n", to);
     for (const Command& command : kCommands) fprintf(to, "  %s\n", command.usage);
@@ -33,6 +46,7 @@ int UsageError(const std::string& message) {
 }
 
 int main(int argc, char** argv) {
+    std::signal(SIGBUS, FileCutWhileRead);
     if (argc < 2) return UsageError("no command (info, check, convert, view, preview; qev --help)");
     const char* name = argv[1];
     if (strcmp(name, "--help") == 0 || strcmp(name, "-h") == 0 || strcmp(name, "help") == 0) {
