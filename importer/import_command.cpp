@@ -43,9 +43,8 @@ void FillOutcome(const QevReader* reader, QevReadOutcome* outcome) {
     outcome->readWhole = !reader->spent;
     outcome->stoppedEarly = reader->stoppedEarly;
     outcome->stopPlace = reader->stopPlace;
-    outcome->stopOffset = QevReader_Offset(reader);
-    outcome->failedReadStart = reader->failedReadStart;
     outcome->endOffset = QevReader_Offset(reader);
+    outcome->failedReadStart = reader->failedReadStart;
 }
 
 }  // namespace

@@ -41,18 +41,17 @@ struct QevReadObserver {
     void (*onRead)(void* context, const QevPlace* place, const unsigned char* bytes, size_t size, int32_t value);
 };
 
-// How a read ended. readWhole: every announced record was read; else the
-// reader stopped at stopPlace, at byte stopOffset (the end of the file, or,
-// with stoppedEarly, where memory ran out or the host refused an item),
-// inside the read that started at failedReadStart.
-// endOffset: the first byte not consumed (trailing data starts there).
+// How a read ended. endOffset is the first byte not consumed. readWhole:
+// every announced record was read, and any bytes from endOffset on are
+// trailing data; else the reader stopped at stopPlace, at byte endOffset (the
+// end of the file, or, with stoppedEarly, where memory ran out or the host
+// refused an item), inside the read that started at failedReadStart.
 struct QevReadOutcome {
     bool readWhole;
     bool stoppedEarly;
     QevPlace stopPlace;
-    uint64_t stopOffset;
-    uint64_t failedReadStart;
     uint64_t endOffset;
+    uint64_t failedReadStart;
 };
 
 #endif

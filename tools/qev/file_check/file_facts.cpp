@@ -291,13 +291,13 @@ void Collector::Finish(const QevReadOutcome& outcome) {
             strLen = StoredLengthAt(facts_.path, place.start);
         const std::string where = PlaceText(place, outcome.failedReadStart, strLen);
         if (outcome.stoppedEarly)
-            AddProblem(Severity::kError, "not_read", outcome.stopOffset, -1, [&] {
+            AddProblem(Severity::kError, "not_read", outcome.endOffset, -1, [&] {
                 return "not read: the model refused an item or memory ran out at byte " +
-                       std::to_string(outcome.stopOffset) + " in " + where + readWhole;
+                       std::to_string(outcome.endOffset) + " in " + where + readWhole;
             });
         else
-            AddProblem(Severity::kError, "damaged", outcome.stopOffset, -1, [&] {
-                return "damaged: file ends at byte " + std::to_string(outcome.stopOffset) + " inside " + where +
+            AddProblem(Severity::kError, "damaged", outcome.endOffset, -1, [&] {
+                return "damaged: file ends at byte " + std::to_string(outcome.endOffset) + " inside " + where +
                        readWhole;
             });
     } else if (outcome.endOffset < facts_.size) {
@@ -334,11 +334,11 @@ bool ReadFileFacts(const std::string& path, FileFacts& facts, std::string& error
     Collector collector(facts, *model);
     const QevReadObserver observer = {&collector, Collector::OnRead};
     QevReadOutcome outcome = {};
-    outcome.stopOffset = UINT64_MAX;  // stays so when the file could not be opened
+    outcome.endOffset = UINT64_MAX;  // stays so when the file could not be opened
     // -1 after reading began means the model refused an item: the facts hold
     // up to there and the stop is reported as a problem.
     if (ImportQevFileObserved(model.get(), path.c_str(), &observer, &outcome) != 0 &&
-        outcome.stopOffset == UINT64_MAX) {
+        outcome.endOffset == UINT64_MAX) {
         error = "cannot read " + path + ": " + std::strerror(errno);
         return false;
     }
